@@ -1,0 +1,7 @@
+#include "model/preferences.h"
+
+namespace korvat {
+
+Preferences prefs;
+
+}  // namespace korvat

@@ -1,0 +1,56 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<long> allocationCounter{0};
+}
+
+void* operator new(std::size_t size) {
+    allocationCounter.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    allocationCounter.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace korvat::test {
+
+long allocations() { return allocationCounter.load(std::memory_order_relaxed); }
+
+void GameTest::SetUp() {
+    setPlatform(&headless);
+    prefs = Preferences{};
+    prefs.Sound = 0;
+}
+
+void GameTest::TearDown() { setPlatform(nullptr); }
+
+void GameTest::deal(int commandId, uint32_t number) {
+    selectGame(commandId);
+    gameNumber = number;
+    dealRandom.state = number;
+    startGame();
+}
+
+std::vector<int> values(const Pile& pile) {
+    std::vector<int> v;
+    for (Card* c = pile.bottom; c; c = c->above) v.push_back(c->value);
+    return v;
+}
+
+std::vector<int> faceStates(const Pile& pile) {
+    std::vector<int> v;
+    for (Card* c = pile.bottom; c; c = c->above) v.push_back(c->faceDown);
+    return v;
+}
+
+}  // namespace korvat::test

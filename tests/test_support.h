@@ -1,0 +1,36 @@
+// Shared test helpers: a headless platform installed per test, a heap
+// allocation counter, and small views of the table.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "model/catalogue.h"
+#include "model/deal.h"
+#include "model/preferences.h"
+#include "model/records.h"
+#include "shell/headless_platform.h"
+
+namespace korvat::test {
+
+// Heap allocations made by operator new in this process so far.
+long allocations();
+
+class GameTest : public ::testing::Test {
+protected:
+    HeadlessPlatform headless;
+    void SetUp() override;
+    void TearDown() override;
+    // Selects the game with that command id and deals the number.
+    void deal(int commandId, uint32_t number);
+};
+
+// Values of a pile from bottom to top.
+std::vector<int> values(const Pile& pile);
+// Face-down states of a pile from bottom to top.
+std::vector<int> faceStates(const Pile& pile);
+
+}  // namespace korvat::test
