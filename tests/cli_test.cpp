@@ -1,1 +1,84 @@
+// korvat-cli: its listings and its handling of bad input.
+#include <cstdio>
+#include <string>
+
+#include "cli/commands.h"
 #include "test_support.h"
+
+namespace korvat::test {
+namespace {
+
+struct Output {
+    int status;
+    std::string out, err;
+};
+
+Output runCli(std::vector<std::string> args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    Output o;
+    o.status = cli::run(args, out, err);
+    for (auto [f, s] : {std::pair{out, &o.out}, std::pair{err, &o.err}}) {
+        std::rewind(f);
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s->append(buf, n);
+        std::fclose(f);
+    }
+    return o;
+}
+
+TEST(Cli, GamesListsEveryRow) {
+    Output o = runCli({"games"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_TRUE(o.err.empty());
+    EXPECT_EQ(std::count(o.out.begin(), o.out.end(), '\n'), 113);
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n') + 1), "0\t506\tSalt Marsh\t11\t0x0\n");
+    EXPECT_NE(o.out.find("\n37\t841\tFifteens\t18\t0xc000\n"), std::string::npos);
+    EXPECT_NE(o.out.find("\n112\t923\tSultan\t19\t0x46\n"), std::string::npos);
+}
+
+TEST(Cli, DealPrintsTheTable) {
+    Output o = runCli({"deal", "827", "0"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.rfind("{\"game\":827,\"row\":48,\"name\":\"Klondike\",\"number\":0,\"deckSize\":52,"
+                          "\"baseRank\":0,\"redealsLeft\":2,\"cardWidth\":64,\"cardHeight\":80,\"fanStep\":16,"
+                          "\"piles\":[{\"x\":181,\"y\":8,\"count\":0,\"cards\":[]},",
+                          0),
+              0u);
+    EXPECT_NE(o.out.find("{\"x\":76,\"y\":94,\"count\":1,\"cards\":[[21,0]]}"), std::string::npos);
+    EXPECT_EQ(o.out.back(), '\n');
+    Output u = runCli({"deal", "827", "4294967295", "--unlimit"});
+    ASSERT_EQ(u.status, 0) << u.err;
+    EXPECT_NE(u.out.find("\"number\":4294967295,"), std::string::npos);
+    EXPECT_NE(u.out.find("\"redealsLeft\":-1,"), std::string::npos);
+}
+
+TEST(Cli, BadInputIsOneLineOnStderrAndStatusTwo) {
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {},
+             {"shuffle"},
+             {"deal"},
+             {"deal", "827"},
+             {"deal", "999", "1"},
+             {"deal", "abc", "1"},
+             {"deal", "827", "4294967296"},
+             {"deal", "827", "-1"},
+             {"deal", "827", "+5"},
+             {"deal", "827", "1.5"},
+             {"deal", "827", " 1"},
+             {"deal", "827", "1", "2"},
+             {"deal", "827", "1", "--fast"},
+             {"games", "extra"},
+         }) {
+        Output o = runCli(args);
+        std::string shown;
+        for (auto& a : args) shown += a + " ";
+        EXPECT_EQ(o.status, 2) << shown;
+        EXPECT_TRUE(o.out.empty()) << shown;
+        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << shown << o.err;
+    }
+}
+
+}  // namespace
+}  // namespace korvat::test

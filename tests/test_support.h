@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/catalogue.h"
+#include "model/drawing.h"
 #include "model/deal.h"
 #include "model/preferences.h"
 #include "model/records.h"

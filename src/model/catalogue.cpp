@@ -515,6 +515,10 @@ void selectGame(int commandId) {
     editPile = 0;
     table.baseRank = 0;
 
+    // An id that matches no row (only a damaged LastGame setting can give
+    // one) selects the first row, and the row index follows it so that the
+    // log never files a deal under another game.
+    table.gameIndex = 0;
     for (int row = 0; row < kGameCount; ++row) {
         if (games[static_cast<size_t>(row)].commandId == commandId) {
             table.gameIndex = row;

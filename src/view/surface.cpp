@@ -1,0 +1,120 @@
+#include "view/surface.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace korvat {
+
+uint32_t markBrush = kDarkGreyBrush;
+
+void Surface::allocate(int w, int h) {
+    width = std::max(w, 0);
+    height = std::max(h, 0);
+    pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+}
+
+namespace {
+
+// Cuts the rectangle (x, y, w, h) down to 0 <= x, x + w <= limitW and the
+// same for y; moves the paired origin (ox, oy) along. False when nothing is left.
+// The sums are taken in 64 bits, so no coordinate can overflow them.
+bool clipTo(int& x, int& y, int& w, int& h, int& ox, int& oy, int limitW, int limitH) {
+    int64_t x0 = x, y0 = y, w0 = w, h0 = h, ox0 = ox, oy0 = oy;
+    if (x0 < 0) {
+        w0 += x0;
+        ox0 -= x0;
+        x0 = 0;
+    }
+    if (y0 < 0) {
+        h0 += y0;
+        oy0 -= y0;
+        y0 = 0;
+    }
+    w0 = std::min<int64_t>(w0, limitW - x0);
+    h0 = std::min<int64_t>(h0, limitH - y0);
+    if (w0 <= 0 || h0 <= 0) return false;
+    // What is left lies inside [0, limit), so it fits in an int again; the
+    // paired origin is clipped against its own surface next.
+    x = static_cast<int>(x0);
+    y = static_cast<int>(y0);
+    w = static_cast<int>(w0);
+    h = static_cast<int>(h0);
+    ox = static_cast<int>(std::clamp<int64_t>(ox0, INT32_MIN, INT32_MAX));
+    oy = static_cast<int>(std::clamp<int64_t>(oy0, INT32_MIN, INT32_MAX));
+    return true;
+}
+
+}  // namespace
+
+void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h,
+              RasterMode mode) {
+    if (w <= 0 || h <= 0) return;
+    if (mode == RasterMode::Blackout) {
+        int unusedX = 0, unusedY = 0;
+        if (!clipTo(dx, dy, w, h, unusedX, unusedY, dst.width, dst.height)) return;
+        for (int r = 0; r < h; ++r) std::fill_n(dst.row(dy + r) + dx, w, 0u);
+        return;
+    }
+    if (!clipTo(sx, sy, w, h, dx, dy, src.width, src.height)) return;
+    if (!clipTo(dx, dy, w, h, sx, sy, dst.width, dst.height)) return;
+
+    // A copy within one surface must not read rows it has already written.
+    const bool upward = &dst == &src && dy > sy;
+    for (int i = 0; i < h; ++i) {
+        const int r = upward ? h - 1 - i : i;
+        const uint32_t* from = src.row(sy + r) + sx;
+        uint32_t* to = dst.row(dy + r) + dx;
+        if (mode == RasterMode::Copy) {
+            std::memmove(to, from, static_cast<size_t>(w) * sizeof(uint32_t));
+        } else {
+            const uint32_t keep = ~markBrush & 0x00FFFFFFu;
+            if (to <= from || to >= from + w) {
+                for (int k = 0; k < w; ++k) to[k] = from[k] & keep;
+            } else {
+                for (int k = w - 1; k >= 0; --k) to[k] = from[k] & keep;
+            }
+        }
+    }
+}
+
+void tileRect(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy, int tw,
+              int th) {
+    if (tw <= 0 || th <= 0 || w <= 0 || h <= 0) return;
+    // Only the tiles that touch the destination are copied.
+    const int firstCol = x < 0 ? -x / tw : 0;
+    const int firstRow = y < 0 ? -y / th : 0;
+    const int right = std::min(x + w, dst.width);
+    const int bottom = std::min(y + h, dst.height);
+    for (int tx = x + firstCol * tw; tx < right; tx += tw) {
+        const int cw = std::min(tw, x + w - tx);
+        for (int ty = y + firstRow * th; ty < bottom; ty += th) {
+            const int ch = std::min(th, y + h - ty);
+            copyRect(dst, tx, ty, src, sx, sy, cw, ch, RasterMode::Copy);
+        }
+    }
+}
+
+void drawText(Surface& dst, int x, int y, const char* text, const BitmapFont& font) {
+    if (!font.loaded || !text) return;
+    constexpr int cw = BitmapFont::kCellWidth;
+    constexpr int ch = BitmapFont::kCellHeight;
+    if (y >= dst.height || y + ch <= 0) return;
+    for (const char* p = text; *p; ++p, x += cw) {
+        if (x >= dst.width) break;
+        const int c = static_cast<unsigned char>(*p) - BitmapFont::kFirst;
+        if (c < 0 || c >= BitmapFont::kCount || x + cw <= 0) continue;
+        for (int r = 0; r < ch; ++r) {
+            const int py = y + r;
+            if (py < 0 || py >= dst.height) continue;
+            const uint8_t bits = font.rows[c][r];
+            if (!bits) continue;
+            uint32_t* line = dst.row(py);
+            for (int k = 0; k < cw; ++k) {
+                const int px = x + k;
+                if (px >= 0 && px < dst.width && (bits & (0x80 >> k))) line[px] = 0;
+            }
+        }
+    }
+}
+
+}  // namespace korvat
