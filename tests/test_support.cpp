@@ -27,6 +27,9 @@ namespace korvat::test {
 long allocations() { return allocationCounter.load(std::memory_order_relaxed); }
 
 void GameTest::SetUp() {
+    // Tests may change the piles' rule codes; every test starts from the
+    // layouts as compiled in, whatever ran before it in this process.
+    reloadCatalogue();
     setPlatform(&headless);
     prefs = Preferences{};
     prefs.Sound = 0;
@@ -39,6 +42,25 @@ void GameTest::deal(int commandId, uint32_t number) {
     gameNumber = number;
     dealRandom.state = number;
     startGame();
+}
+
+void TableTest::emptyTable(int commandId, uint32_t number) {
+    deal(commandId, number);
+    for (Pile* p = currentGame->layout; p; p = p->next) {
+        p->bottom = p->top = nullptr;
+        layoutPile(*p);
+    }
+    nextSlot = 0;
+}
+
+Card& TableTest::put(Pile& p, int value, int faceDown) {
+    Card& c = deck[static_cast<size_t>(nextSlot++)];
+    c.value = value;
+    c.faceDown = faceDown;
+    c.below = c.above = nullptr;
+    insertCardAbove(p, p.top, c);
+    layoutPile(p);
+    return c;
 }
 
 std::vector<int> values(const Pile& pile) {

@@ -29,6 +29,17 @@ protected:
     void deal(int commandId, uint32_t number);
 };
 
+// A game dealt and then emptied, so that a test can lay out the cards it
+// needs on the game's own piles (whose rule codes it may change).
+class TableTest : public GameTest {
+protected:
+    void emptyTable(int commandId = 827, uint32_t number = 0);
+    // Puts a card of that value on top of the pile, from an unused deck slot.
+    Card& put(Pile& pile, int value, int faceDown = 0);
+    Pile& pile(int index) { return *pileAt(index); }
+    int nextSlot = 0;
+};
+
 // Values of a pile from bottom to top.
 std::vector<int> values(const Pile& pile);
 // Face-down states of a pile from bottom to top.

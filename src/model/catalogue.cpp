@@ -486,6 +486,12 @@ bool parseLayouts(const char* text, GameCatalogue& games, Pile* piles, int pileC
     return !err.failed;
 }
 
+void reloadCatalogue() {
+    catalogueReady = false;
+    currentGame = nullptr;
+    gameCatalogue();
+}
+
 GameCatalogue& gameCatalogue() {
     if (!catalogueReady) {
         char error[256];

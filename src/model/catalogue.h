@@ -48,6 +48,10 @@ using GameCatalogue = std::array<GameEntry, kGameCount>;
 // message naming the row.
 GameCatalogue& gameCatalogue();
 
+// Parses the compiled-in layouts anew, dropping every change the pile
+// editor made to the definition words.
+void reloadCatalogue();
+
 // The selected row.
 extern GameEntry* currentGame;
 

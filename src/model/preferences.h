@@ -27,3 +27,23 @@ struct Preferences {
 extern Preferences prefs;
 
 }  // namespace korvat
+
+namespace korvat {
+
+// The settings by their korvat.ini keys, in the record's order, with the
+// values each may take. Switches take any value (0 is off).
+struct PreferenceKey {
+    const char* name;
+    int32_t Preferences::*field;
+    int64_t lowest;
+    int64_t highest;
+    bool isSwitch;
+};
+
+constexpr int kPreferenceCount = 14;
+extern const PreferenceKey preferenceKeys[kPreferenceCount];
+
+// The key of that name, or null.
+const PreferenceKey* findPreferenceKey(const char* name);
+
+}  // namespace korvat

@@ -19,7 +19,11 @@ TableState table = [] {
     t.redealsLeft = -1;
     return t;
 }();
-Pile carriedPile;
+Pile carriedPile = [] {
+    Pile p;
+    p.fan = Fan::Down;  // carried cards are drawn fanned downward
+    return p;
+}();
 int32_t editPile = 0;
 
 void insertCardAbove(Pile& pile, Card* anchor, Card& card) {

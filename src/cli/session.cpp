@@ -1,0 +1,276 @@
+#include "cli/session.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "model/catalogue.h"
+#include "model/deal.h"
+#include "model/preferences.h"
+#include "model/records.h"
+#include "model/score.h"
+#include "play/pointer.h"
+#include "shell/commands.h"
+
+namespace korvat::cli {
+
+bool parseUnsigned32(const std::string& text, uint32_t& out) {
+    if (text.empty() || text.size() > 10) return false;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (v > 0xFFFFFFFFull) return false;
+    out = static_cast<uint32_t>(v);
+    return true;
+}
+
+namespace {
+
+bool parseSigned64(const std::string& text, int64_t& out) {
+    if (text.empty() || text.size() > 12) return false;
+    size_t i = 0;
+    bool negative = false;
+    if (text[0] == '-') {
+        negative = true;
+        i = 1;
+    }
+    if (i == text.size()) return false;
+    int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+    }
+    out = negative ? -v : v;
+    return true;
+}
+
+// "A,B" or "A,B,C": integers, each >= min.
+std::vector<int> numbers(const std::string& action, const std::string& text, size_t count, bool allowNegative) {
+    std::vector<int> out;
+    size_t pos = 0;
+    while (true) {
+        size_t comma = text.find(',', pos);
+        std::string part = text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        int64_t v = 0;
+        if (!parseSigned64(part, v) || v < (allowNegative ? -32768 : 0) || v > 32767)
+            throw BadInput{"bad numbers in the action '" + action + "'"};
+        out.push_back(static_cast<int>(v));
+        if (comma == std::string::npos) break;
+        pos = comma + 1;
+    }
+    if (out.size() != count) throw BadInput{"the action '" + action + "' takes " + std::to_string(count) + " numbers"};
+    return out;
+}
+
+Pile& pileArgument(const std::string& action, int index) {
+    if (index < 0 || index >= currentGame->pileCount)
+        throw BadInput{"no pile " + std::to_string(index) + " in '" + action + "' (this game has " +
+                       std::to_string(currentGame->pileCount) + ")"};
+    return *pileAt(index);
+}
+
+// The centre of the top card of a pile, or of its empty area.
+void centreOf(const Pile& p, int& x, int& y) {
+    if (p.top) {
+        x = p.top->x + table.cardWidth / 2;
+        y = p.top->y + table.cardHeight / 2;
+    } else {
+        x = p.x + table.cardWidth / 2;
+        y = p.y + table.cardHeight / 2;
+    }
+}
+
+void move(const std::string& action, const std::vector<int>& n) {
+    Pile& from = pileArgument(action, n[0]);
+    Pile& to = pileArgument(action, n[2]);
+    Card* card = cardAt(from, n[1]);
+    if (!card) throw BadInput{"pile " + std::to_string(n[0]) + " has no card " + std::to_string(n[1])};
+    const bool squared = from.fan != Fan::Right && from.fan != Fan::Down;
+    if (squared && card != from.top)
+        throw BadInput{"in the squared pile " + std::to_string(n[0]) + " only the top card can be pressed"};
+    // A point of the card that no card above it covers.
+    int x = card->x + table.cardWidth / 2, y = card->y + table.cardHeight / 2;
+    if (card != from.top) {
+        if (from.fan == Fan::Right) x = card->x + table.fanStep / 2;
+        if (from.fan == Fan::Down) y = card->y + table.fanStep / 2;
+    }
+    pressAt(x, y);
+    if (!carrying()) return;  // the press turned a card or did nothing
+    int tx, ty;
+    centreOf(to, tx, ty);
+    dragTo(tx - table.cardWidth / 2 + table.grabX, ty - table.cardHeight / 2 + table.grabY);
+    release();
+}
+
+void apply(const std::string& action) {
+    size_t colon = action.find(':');
+    std::string verb = action.substr(0, colon);
+    std::string rest = colon == std::string::npos ? "" : action.substr(colon + 1);
+    bool hasArgs = colon != std::string::npos;
+    auto noArgs = [&] {
+        if (hasArgs) throw BadInput{"the action '" + verb + "' takes no numbers"};
+    };
+    if (verb == "press" || verb == "drag" || verb == "right") {
+        std::vector<int> n = numbers(action, rest, 2, true);
+        if (verb == "press") pressAt(n[0], n[1]);
+        if (verb == "drag") dragTo(n[0], n[1]);
+        if (verb == "right") rightPressAt(n[0], n[1]);
+    } else if (verb == "release") {
+        noArgs();
+        release();
+    } else if (verb == "click") {
+        std::vector<int> n = numbers(action, rest, 1, false);
+        int x, y;
+        centreOf(pileArgument(action, n[0]), x, y);
+        pressAt(x, y);
+        release();
+    } else if (verb == "move") {
+        move(action, numbers(action, rest, 3, false));
+    } else if (verb == "undo") {
+        noArgs();
+        commandUndo();
+    } else if (verb == "step") {
+        noArgs();
+        commandStep();
+    } else if (verb == "auto") {
+        noArgs();
+        commandAuto();
+    } else if (verb == "restart") {
+        noArgs();
+        commandRestart();
+    } else if (verb == "pageup") {
+        noArgs();
+        keyPageUp();
+    } else if (verb == "pagedown") {
+        noArgs();
+        keyPageDown();
+    } else if (verb == "tick") {
+        noArgs();
+        scoreTick();
+    } else {
+        throw BadInput{"unknown action '" + action + "'"};
+    }
+}
+
+}  // namespace
+
+Session parseSession(const std::vector<std::string>& args, size_t first, const std::vector<std::string>& extraOptions) {
+    Session s;
+    std::vector<std::string> plain;
+    for (size_t i = first; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--unlimit") {
+            s.unlimit = true;
+        } else if (a == "--pref" || a == "--answer") {
+            if (i + 1 >= args.size()) throw BadInput{a + " needs a value"};
+            const std::string& value = args[++i];
+            if (a == "--answer") {
+                if (value != "yes" && value != "no") throw BadInput{"--answer takes yes or no"};
+                s.answerYes = value == "yes";
+                continue;
+            }
+            size_t eq = value.find('=');
+            const PreferenceKey* key = eq == std::string::npos ? nullptr : findPreferenceKey(value.substr(0, eq).c_str());
+            if (!key) throw BadInput{"unknown preference '" + value.substr(0, eq) + "'"};
+            int64_t v = 0;
+            if (!parseSigned64(value.substr(eq + 1), v) || v < key->lowest || v > key->highest)
+                throw BadInput{"the preference " + std::string(key->name) + " cannot be '" + value.substr(eq + 1) + "'"};
+            if (key == findPreferenceKey("LastGame") && findGameRow(static_cast<int>(v)) < 0)
+                throw BadInput{"no game has the command id " + value.substr(eq + 1)};
+            s.preferences.emplace_back(key->name, static_cast<int32_t>(static_cast<uint32_t>(v)));
+        } else if (std::find(extraOptions.begin(), extraOptions.end(), a) != extraOptions.end()) {
+            if (i + 1 >= args.size()) throw BadInput{a + " needs a value"};
+            s.positional.push_back(a);
+            s.positional.push_back(args[++i]);
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            throw BadInput{"unknown option '" + a + "'"};
+        } else {
+            plain.push_back(a);
+        }
+    }
+    if (plain.size() < 2) throw BadInput{"a game command id and a game number are needed"};
+    uint32_t id = 0;
+    if (!parseUnsigned32(plain[0], id) || findGameRow(static_cast<int>(id & 0x7FFFFFFF)) < 0 || id > 100000)
+        throw BadInput{"no game has the command id '" + plain[0] + "'"};
+    s.commandId = static_cast<int>(id);
+    if (!parseUnsigned32(plain[1], s.number)) throw BadInput{"not a game number (0..4294967295): '" + plain[1] + "'"};
+    s.actions.assign(plain.begin() + 2, plain.end());
+    return s;
+}
+
+void playSession(const Session& s, HeadlessPlatform& headless) {
+    headless.answerYes = s.answerYes;
+    prefs = Preferences{};
+    prefs.Sound = 0;  // the headless tool plays no sounds unless asked to
+    if (s.unlimit) prefs.Unlimit = -1;
+    for (const auto& [name, value] : s.preferences) prefs.*(findPreferenceKey(name.c_str())->field) = value;
+    selectGame(s.commandId);
+    gameNumber = s.number;
+    dealRandom.state = s.number;
+    startGame();
+    for (const std::string& action : s.actions) apply(action);
+}
+
+void appendJsonString(std::string& out, const char* s) {
+    out += '"';
+    for (; *s; ++s) {
+        unsigned char c = static_cast<unsigned char>(*s);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    out += '"';
+}
+
+static void appendField(std::string& out, const char* name, long long value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "\"%s\":%lld,", name, value);
+    out += buf;
+}
+
+std::string dealJson() {
+    std::string out = "{";
+    appendField(out, "game", currentGame->commandId);
+    appendField(out, "row", table.gameIndex);
+    out += "\"name\":";
+    appendJsonString(out, currentGame->name);
+    out += ',';
+    appendField(out, "number", gameNumber);
+    appendField(out, "deckSize", table.deckSize);
+    appendField(out, "baseRank", table.baseRank);
+    appendField(out, "redealsLeft", table.redealsLeft);
+    appendField(out, "cardWidth", table.cardWidth);
+    appendField(out, "cardHeight", table.cardHeight);
+    appendField(out, "fanStep", table.fanStep);
+    out += "\"piles\":[";
+    for (Pile* p = currentGame->layout; p; p = p->next) {
+        if (p != currentGame->layout) out += ',';
+        out += '{';
+        appendField(out, "x", p->x);
+        appendField(out, "y", p->y);
+        appendField(out, "count", p->count);
+        out += "\"cards\":[";
+        for (Card* c = p->bottom; c; c = c->above) {
+            if (c != p->bottom) out += ',';
+            char buf[32];
+            std::snprintf(buf, sizeof buf, "[%d,%d]", c->value, c->faceDown);
+            out += buf;
+        }
+        out += "]}";
+    }
+    out += ']';
+    return out;
+}
+
+}  // namespace korvat::cli

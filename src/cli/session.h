@@ -1,0 +1,47 @@
+// A scripted game for korvat-cli: deal a game by number, then apply the
+// player's actions in order, all on the headless platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "shell/headless_platform.h"
+
+namespace korvat::cli {
+
+// Bad input: reported as one line on standard error, exit status 2.
+struct BadInput {
+    std::string message;
+};
+
+struct Session {
+    int commandId = 0;
+    uint32_t number = 0;
+    bool unlimit = false;
+    bool answerYes = true;
+    std::vector<std::pair<std::string, int32_t>> preferences;
+    std::vector<std::string> actions;
+    std::vector<std::string> positional;  // what follows ID NUMBER that is not an action
+};
+
+// Parses ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--answer yes|no]
+// ACTION... from args[first...]. `extraOptions` lists further options the
+// caller takes with one value each (they are returned in `positional` as
+// "--name", "value").
+Session parseSession(const std::vector<std::string>& args, size_t first,
+                     const std::vector<std::string>& extraOptions = {});
+
+// Deals the session's game and applies its actions. The platform must be
+// installed already.
+void playSession(const Session& session, HeadlessPlatform& headless);
+
+// The table as JSON: the game, its settings and every pile (without the
+// closing brace, so that callers can add fields).
+std::string dealJson();
+void appendJsonString(std::string& out, const char* s);
+
+// Parses an unsigned 32-bit decimal: digits only, at most 4294967295.
+bool parseUnsigned32(const std::string& text, uint32_t& out);
+
+}  // namespace korvat::cli

@@ -1,0 +1,45 @@
+// Moving cards between piles, recording the moves, and undoing them.
+//
+// Every card that changes piles goes the same way: it is lifted into
+// carriedPile, the move is recorded, the carried cards glide to the target
+// and land there.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "model/records.h"
+
+namespace korvat {
+
+// One recorded move or turn. A turn entry has targetIndex -1 and
+// targetCount -1. All entries of one player action after the first carry
+// chained != 0, so that undo takes the whole action back at once.
+struct UndoEntry {
+    int32_t targetIndex;
+    int32_t sourceIndex;
+    int32_t targetCount;
+    int32_t chained;
+};
+
+constexpr int kUndoEntries = 2048;
+using UndoBuffer = std::array<UndoEntry, kUndoEntries>;
+extern UndoBuffer undoBuffer;
+
+void liftCards(Pile& source, Card& card);
+void liftGroup(Pile& source, Card& card);
+void liftSingle(Pile& source, Card& card);
+void glideTo(const Pile& target);
+void landCards(Pile& target);
+void recordMove(const Pile& target, const Pile& source, int chained);
+void recordTurn(const Pile& pile, int chained);
+bool selectionPending();
+void undo();
+
+// Turns a card face up or face down and records the turn.
+void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained);
+
+// The number of frames a glide takes with the current Move preference.
+int glideFrames();
+
+}  // namespace korvat
