@@ -3,6 +3,10 @@
 #include <cstdlib>
 #include <new>
 
+#include "model/gamelog.h"
+#include "model/score.h"
+#include "play/pointer.h"
+
 namespace {
 std::atomic<long> allocationCounter{0};
 }
@@ -30,6 +34,11 @@ void GameTest::SetUp() {
     // Tests may change the piles' rule codes; every test starts from the
     // layouts as compiled in, whatever ran before it in this process.
     reloadCatalogue();
+    resetLog();
+    lastScore = 0;
+    carriedPile.bottom = carriedPile.top = nullptr;
+    carriedPile.count = 0;
+    sourcePile = dropTarget = nullptr;
     setPlatform(&headless);
     prefs = Preferences{};
     prefs.Sound = 0;

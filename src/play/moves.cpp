@@ -98,10 +98,20 @@ void recordMove(const Pile& target, const Pile& source, int chained) {
 
 void recordTurn(const Pile& pile, int chained) { record(-1, pileIndex(pile), -1, chained); }
 
+void recordTurnAt(const Pile& pile, int position, int chained) {
+    record(-1, pileIndex(pile), position, chained);
+}
+
 void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained) {
     card.faceDown = faceDown;
     repaintTable();
-    recordTurn(pile, chained);
+    if (&card == pile.top) {
+        recordTurn(pile, chained);
+    } else {
+        int position = 0;
+        for (Card* c = pile.bottom; c && c != &card; c = c->above) ++position;
+        recordTurnAt(pile, position, chained);
+    }
 }
 
 bool selectionPending() {
@@ -125,12 +135,13 @@ void undo() {
         Pile* source = e.sourceIndex >= 0 ? pileAt(e.sourceIndex) : nullptr;
         if (e.targetIndex == -1) {
             // A turned card: flip it back.
-            if (!source || !source->top) {
+            Card* turned = !source ? nullptr : e.targetCount < 0 ? source->top : cardAt(*source, e.targetCount);
+            if (!turned) {
                 cannotUndo();  // the history does not match the table
                 return;
             }
             --table.undoCount;
-            source->top->faceDown = source->top->faceDown == kFaceDown ? kFaceUp : kFaceDown;
+            turned->faceDown = turned->faceDown == kFaceDown ? kFaceUp : kFaceDown;
             repaintTable();
             updateStatusLine();
         } else {

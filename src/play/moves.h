@@ -13,7 +13,9 @@
 namespace korvat {
 
 // One recorded move or turn. A turn entry has targetIndex -1 and
-// targetCount -1. All entries of one player action after the first carry
+// targetCount -1 when it turned the pile's top card; a turn of a card lower
+// in the pile (the face-down bottom card of a pile that gives any single
+// card) keeps that card's position from the bottom in targetCount. All entries of one player action after the first carry
 // chained != 0, so that undo takes the whole action back at once.
 struct UndoEntry {
     int32_t targetIndex;
@@ -33,6 +35,7 @@ void glideTo(const Pile& target);
 void landCards(Pile& target);
 void recordMove(const Pile& target, const Pile& source, int chained);
 void recordTurn(const Pile& pile, int chained);
+void recordTurnAt(const Pile& pile, int position, int chained);
 bool selectionPending();
 void undo();
 
