@@ -69,6 +69,14 @@ int play(const std::vector<std::string>& args, std::FILE* out) {
     appendField(json, "won", table.won);
     appendField(json, "score", cardsOnFoundations());
     appendField(json, "logIndex", table.logIndex);
+    // Cards still held by the pointer when the actions ran out.
+    json += ",\"carried\":[";
+    for (Card* c = carriedPile.bottom; c; c = c->above) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%s[%d,%d]", c == carriedPile.bottom ? "" : ",", c->value, c->faceDown);
+        json += buf;
+    }
+    json += ']';
     json += ",\"messages\":[";
     bool first = true;
     for (const RecordedMessage& m : scope.headless.messages) {

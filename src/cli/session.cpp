@@ -6,6 +6,7 @@
 
 #include "model/catalogue.h"
 #include "model/deal.h"
+#include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
@@ -201,6 +202,10 @@ Session parseSession(const std::vector<std::string>& args, size_t first, const s
 }
 
 void playSession(const Session& s, HeadlessPlatform& headless) {
+    // Every session starts from nothing: no carried cards, an empty log.
+    resetPointerPlay();
+    resetLog();
+    lastScore = 0;
     headless.answerYes = s.answerYes;
     prefs = Preferences{};
     prefs.Sound = 0;  // the headless tool plays no sounds unless asked to

@@ -15,6 +15,13 @@ Pile* sourcePile = nullptr;
 Pile* dropTarget = nullptr;
 void (*explainRulesHook)(Pile* pile) = nullptr;
 
+void resetPointerPlay() {
+    carriedPile.bottom = carriedPile.top = nullptr;
+    layoutPile(carriedPile);
+    sourcePile = nullptr;
+    dropTarget = nullptr;
+}
+
 Pile* hitTest(int x, int y) {
     Pile* hit = nullptr;
     for (Pile* p = currentGame->layout; p; p = p->next) {

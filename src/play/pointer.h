@@ -22,6 +22,10 @@ void release();
 // rules, as the Right preference says; ignored while cards are carried.
 void rightPressAt(int x, int y);
 
+// Forgets any carried cards, the source pile and the drop target (before
+// a table is set up afresh in the same process).
+void resetPointerPlay();
+
 // Cards are being carried.
 inline bool carrying() { return carriedPile.count > 0; }
 
