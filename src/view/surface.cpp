@@ -58,22 +58,14 @@ void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, 
     if (!clipTo(sx, sy, w, h, dx, dy, src.width, src.height)) return;
     if (!clipTo(dx, dy, w, h, sx, sy, dst.width, dst.height)) return;
 
-    // A copy within one surface must not read rows it has already written.
-    const bool upward = &dst == &src && dy > sy;
-    for (int i = 0; i < h; ++i) {
-        const int r = upward ? h - 1 - i : i;
+    const uint32_t keep = ~markBrush & 0x00FFFFFFu;
+    for (int r = 0; r < h; ++r) {
         const uint32_t* from = src.row(sy + r) + sx;
         uint32_t* to = dst.row(dy + r) + dx;
-        if (mode == RasterMode::Copy) {
+        if (mode == RasterMode::Copy)
             std::memmove(to, from, static_cast<size_t>(w) * sizeof(uint32_t));
-        } else {
-            const uint32_t keep = ~markBrush & 0x00FFFFFFu;
-            if (to <= from || to >= from + w) {
-                for (int k = 0; k < w; ++k) to[k] = from[k] & keep;
-            } else {
-                for (int k = w - 1; k >= 0; --k) to[k] = from[k] & keep;
-            }
-        }
+        else
+            for (int k = 0; k < w; ++k) to[k] = from[k] & keep;
     }
 }
 

@@ -4,6 +4,7 @@
 // (drifting piles, long fans, cards in flight) are simply cut off.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -16,9 +17,9 @@ struct Surface {
 
     // Allocates a black surface. The only allocation a surface ever makes.
     void allocate(int w, int h);
-    uint32_t* row(int y) { return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width); }
+    uint32_t* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }
     const uint32_t* row(int y) const {
-        return pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+        return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
     }
     uint32_t at(int x, int y) const { return row(y)[x]; }
 };
@@ -36,8 +37,9 @@ enum class RasterMode {
 constexpr uint32_t kDarkGreyBrush = 0x404040;
 extern uint32_t markBrush;
 
-// Copies the w x h rectangle at (sx, sy) of src to (dx, dy) of dst. Parts
-// outside either surface are left out; nothing else is touched.
+// Copies the w x h rectangle at (sx, sy) of src to (dx, dy) of another
+// surface dst. Parts outside either surface are left out; nothing else is
+// touched.
 void copyRect(Surface& dst, int dx, int dy, const Surface& src, int sx, int sy, int w, int h,
               RasterMode mode);
 

@@ -1,0 +1,184 @@
+#include "view/pictures.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "model/platform.h"
+#include "model/records.h"
+
+namespace korvat::view {
+
+Palette tablePalette;
+Surface windowSurface;
+Surface tableImage;
+Surface dragImage;
+Surface cardPicture;
+Surface backPicture;
+BitmapFont textFont;
+void (*fatalExit)(int status) = std::exit;
+
+bool readFile(const std::string& path, std::vector<uint8_t>& data) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && static_cast<unsigned long>(size) <= kMaxFileSize && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok) {
+        data.resize(static_cast<size_t>(size));
+        ok = size == 0 || std::fread(data.data(), 1, data.size(), f) == data.size();
+    }
+    std::fclose(f);
+    return ok;
+}
+
+bool loadPalette(const std::string& path, Palette& palette, int minWidth, int minHeight) {
+    std::vector<uint8_t> file;
+    if (!readFile(path, file) || !pictureFileFits(file.data(), file.size(), minWidth, minHeight))
+        return false;
+    const uint8_t* p = file.data() + file.size() - 768;
+    for (int e = 0; e < 256; ++e) {
+        palette[static_cast<size_t>(e)] = {p[e * 3], p[e * 3 + 1], p[e * 3 + 2], 0};
+    }
+    return true;
+}
+
+bool loadPicture(const std::string& path, int minWidth, int minHeight, Surface& out) {
+    std::vector<uint8_t> file;
+    std::vector<uint8_t> bitmap;
+    if (!readFile(path, file) || !decodePicture(file.data(), file.size(), minWidth, minHeight, bitmap))
+        return false;
+    bitmapToSurface(bitmap, out);
+    return true;
+}
+
+std::string dataFolder() {
+    if (const char* env = std::getenv("KORVAT_DATA"); env && *env) return env;
+    char exe[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return "../share/korvat";
+    std::string path(exe, static_cast<size_t>(n));
+    const size_t slash = path.rfind('/');
+    path.resize(slash == std::string::npos ? 0 : slash);
+    return path + "/../share/korvat";
+}
+
+bool loadPictureNamed(const char* pcxName, const char* scvName, int minWidth, int minHeight,
+                      Surface& out) {
+    const std::string folder = dataFolder() + "/";
+    for (const std::string& prefix : {std::string(), folder}) {
+        if (loadPicture(prefix + pcxName, minWidth, minHeight, out)) return true;
+        if (loadPicture(prefix + scvName, minWidth, minHeight, out)) return true;
+    }
+    return false;
+}
+
+namespace {
+
+bool loadPaletteNamed(const char* pcxName, const char* scvName, Palette& palette) {
+    const std::string folder = dataFolder() + "/";
+    for (const std::string& prefix : {std::string(), folder}) {
+        if (loadPalette(prefix + pcxName, palette, kBackWidth, kBackHeight)) return true;
+        if (loadPalette(prefix + scvName, palette, kBackWidth, kBackHeight)) return true;
+    }
+    return false;
+}
+
+// The font picture: a 16 x 6 grid of 8 x 16 cells, character c in cell
+// ((c - 32) mod 16, (c - 32) div 16); ink wherever the palette index is not 0.
+bool loadFont(BitmapFont& font) {
+    font = BitmapFont{};
+    std::vector<uint8_t> file, bitmap;
+    bool found = false;
+    const std::string folder = dataFolder() + "/";
+    for (const std::string& prefix : {std::string(), folder}) {
+        if (readFile(prefix + "FONT.PCX", file) &&
+            decodePicture(file.data(), file.size(), kFontWidth, kFontHeight, bitmap)) {
+            found = true;
+            break;
+        }
+    }
+    if (!found) return false;
+    for (int c = 0; c < BitmapFont::kCount; ++c) {
+        const int cx = (c % 16) * BitmapFont::kCellWidth;
+        const int cy = (c / 16) * BitmapFont::kCellHeight;
+        for (int r = 0; r < BitmapFont::kCellHeight; ++r) {
+            uint8_t bits = 0;
+            for (int k = 0; k < BitmapFont::kCellWidth; ++k)
+                if (bitmapIndex(bitmap, cx + k, cy + r) != 0) bits |= static_cast<uint8_t>(0x80 >> k);
+            font.rows[c][r] = bits;
+        }
+    }
+    font.loaded = true;
+    return true;
+}
+
+bool allocateTableSurface(Surface& s) {
+    try {
+        s.allocate(kClientWidth, kClientHeight);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void fatalError(const char* text) {
+    platform().messageBox(text, "FATAL ERROR!", Mb::Ok | Mb::IconStop | Mb::SystemModal);
+    fatalExit(1);
+}
+
+bool openGraphics() {
+    markBrush = kDarkGreyBrush;
+    if (!loadPaletteNamed("BACK.PCX", "BACK.SCV", tablePalette)) {
+        fatalError("Unable to open palette.");
+        return false;
+    }
+    if (!allocateTableSurface(windowSurface) || !allocateTableSurface(tableImage) ||
+        !allocateTableSurface(dragImage)) {
+        fatalError("Not enough free memory for bitmaps.");
+        return false;
+    }
+    if (!loadPictureNamed("BACK.PCX", "BACK.SCV", kBackWidth, kBackHeight, backPicture)) {
+        fatalError("Unable to open graphics.");
+        return false;
+    }
+    loadFont(textFont);
+    return true;
+}
+
+void closeGraphics() {
+    for (Surface* s : {&backPicture, &dragImage, &tableImage, &cardPicture, &windowSurface}) {
+        s->width = s->height = 0;
+        std::vector<uint32_t>().swap(s->pixels);
+    }
+    textFont = BitmapFont{};
+}
+
+bool loadLargeCards() {
+    if (loadPictureNamed("LARGE.PCX", "LARGE.SCV", kLargeCardsWidth, kLargeCardsHeight, cardPicture))
+        return true;
+    fatalError("Unable to open graphics.");
+    return false;
+}
+
+bool loadSmallCards() {
+    if (loadPictureNamed("SMALL.PCX", "SMALL.SCV", kSmallCardsWidth, kSmallCardsHeight, cardPicture))
+        return true;
+    fatalError("Unable to open graphics.");
+    return false;
+}
+
+void freeLargeCards() {
+    cardPicture.width = cardPicture.height = 0;
+    std::vector<uint32_t>().swap(cardPicture.pixels);
+}
+
+void freeSmallCards() { freeLargeCards(); }
+
+}  // namespace korvat::view

@@ -1,0 +1,239 @@
+#include "view/table_drawing.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+
+#include "model/catalogue.h"
+#include "model/drawing.h"
+#include "model/platform.h"
+#include "model/preferences.h"
+#include "play/pointer.h"  // dropTarget: pointer play sets it, the drawing only reads it
+
+namespace korvat::view {
+
+namespace {
+
+void noCounter() {}
+
+// Cells of the card picture.
+constexpr int kBackRow = 5;
+constexpr int kMarkerRow = 4;
+constexpr int kFaceCardMarker = 9;
+constexpr int kRedealMarker = 10;
+constexpr int kAnyCardMarker = 11;
+constexpr int kNothingMarker = 12;
+
+// Places in the back picture.
+constexpr int kTileSize = 64;
+constexpr int kWinTileX = 182, kWinTileY = 128, kWinTileWidth = 216, kWinTileHeight = 64;
+constexpr int kEditMarkerX = 448, kEditMarkerY = 128, kEditMarkerSize = 16;
+
+// Copies cell (column, row) of the card picture, or its top left w x h part.
+void drawCell(Surface& surface, int x, int y, int column, int row, int w, int h, RasterMode mode) {
+    copyRect(surface, x, y, cardPicture, column * table.cardWidth, row * table.cardHeight, w, h, mode);
+}
+
+// Shows a rectangle of windowSurface, cut to the window.
+void presentRect(int64_t x, int64_t y, int64_t w, int64_t h) {
+    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(x + w, windowSurface.width);
+    const int64_t bottom = std::min<int64_t>(y + h, windowSurface.height);
+    if (right <= left || bottom <= top) return;
+    platform().present(windowSurface, static_cast<int>(left), static_cast<int>(top),
+                       static_cast<int>(right - left), static_cast<int>(bottom - top));
+}
+
+}  // namespace
+
+void (*refreshCounter)() = noCounter;
+
+int faceColumn(int value) {
+    int column = (value >> 2) + table.baseRank;
+    if (column >= 13) column -= 13;
+    // Out-of-range values (none arise in play) stay inside the picture.
+    return ((column % 13) + 13) % 13;
+}
+
+bool emptyPileMarker(const Pile& pile, Marker& marker) {
+    auto rankMarker = [&](int rank) {
+        marker = {(rank + table.baseRank) % 13, kMarkerRow, RasterMode::Copy};
+        return true;
+    };
+    if ((pile.flags & PileFlags::redealable) && table.redealsLeft != 0) {
+        marker = {kRedealMarker, kBackRow, RasterMode::Copy};
+        return true;
+    }
+    const int code = pile.startCard;
+    if (code >= 0 && code <= 51) {
+        marker = {faceColumn(code), code & 3, RasterMode::Mark};
+        return true;
+    }
+    switch (code) {
+        case StartCard::AnyKing: return rankMarker(12);
+        case StartCard::AnyAce: return rankMarker(0);
+        case StartCard::AnyQueen: return rankMarker(11);
+        case StartCard::FaceCard: marker = {kFaceCardMarker, kBackRow, RasterMode::Copy}; return true;
+        case StartCard::AnyTwo: return rankMarker(1);
+        case StartCard::AnySix: return rankMarker(5);
+        case StartCard::AnySeven: return rankMarker(6);
+        case StartCard::AnyCard: marker = {kAnyCardMarker, kBackRow, RasterMode::Copy}; return true;
+        case StartCard::Nothing: marker = {kNothingMarker, kBackRow, RasterMode::Copy}; return true;
+        default: return false;
+    }
+}
+
+void drawPile(Surface& surface, Pile& pile) {
+    const bool dark = table.darkenReserves && (pile.flags & PileFlags::reserve);
+    auto modeOf = [dark](RasterMode mode) { return dark ? RasterMode::Blackout : mode; };
+    const int cw = table.cardWidth, ch = table.cardHeight;
+
+    if (!pile.bottom) {
+        Marker m;
+        if (emptyPileMarker(pile, m)) drawCell(surface, pile.x, pile.y, m.column, m.row, cw, ch, modeOf(m.mode));
+        return;
+    }
+
+    const int back = ((prefs.CardBack % 8) + 8) % 8;
+    for (Card* card = pile.bottom; card; card = card->above) {
+        int w = cw, h = ch;
+        if (card != pile.top) {
+            // A covered card shows only the strip that the next card leaves free.
+            if (pile.fan == Fan::Right)
+                w = std::min(table.fanStep, cw);
+            else if (pile.fan == Fan::Down)
+                h = std::min(table.fanStep, ch);
+            else
+                continue;
+        }
+        const bool marked = (table.showAllCards && card->faceDown == kFaceDown) ||
+                            card->faceDown == kSelected || (card == pile.top && &pile == dropTarget);
+        if (marked)
+            drawCell(surface, card->x, card->y, faceColumn(card->value), card->value & 3, w, h,
+                     modeOf(RasterMode::Mark));
+        else if (card->faceDown == kFaceDown)
+            drawCell(surface, card->x, card->y, back, kBackRow, w, h, modeOf(RasterMode::Copy));
+        else
+            drawCell(surface, card->x, card->y, faceColumn(card->value), card->value & 3, w, h,
+                     modeOf(RasterMode::Copy));
+    }
+}
+
+void drawTopCard(Surface& surface, Pile& pile) {
+    const Card* top = pile.top;
+    if (!top) return;
+    drawCell(surface, top->x, top->y, faceColumn(top->value), top->value & 3, table.cardWidth,
+             table.cardHeight, &pile == dropTarget ? RasterMode::Mark : RasterMode::Copy);
+}
+
+void drawTopCardShown(Pile& pile) {
+    if (!pile.top) return;
+    drawTopCard(tableImage, pile);
+    drawTopCard(windowSurface, pile);
+    presentRect(pile.top->x, pile.top->y, table.cardWidth, table.cardHeight);
+}
+
+void drawPiles() {
+    if (!currentGame) return;
+    int index = 0;
+    for (Pile* p = currentGame->layout; p; p = p->next, ++index) {
+        drawPile(tableImage, *p);
+        if (table.editMode && index == editPile)
+            copyRect(tableImage, p->x, p->y, backPicture, kEditMarkerX, kEditMarkerY, kEditMarkerSize,
+                     kEditMarkerSize, RasterMode::Copy);
+    }
+}
+
+void drawPileSizes() {
+    if (!currentGame) return;
+    for (Pile* p = currentGame->layout; p; p = p->next) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%3u", static_cast<unsigned>(p->count));
+        int x = p->x + 20, y = p->y;
+        if (p->count > 0 && p->fan == Fan::Right) x += (p->count - 1) * table.fanStep;
+        if (p->count > 0 && p->fan == Fan::Down) y += (p->count - 1) * table.fanStep;
+        drawText(tableImage, x, y, text, textFont);
+    }
+}
+
+void composeTable() {
+    const int w = tableImage.width, h = tableImage.height;
+    if (table.won) {
+        tileRect(tableImage, 0, 0, w, h, backPicture, kWinTileX, kWinTileY, kWinTileWidth, kWinTileHeight);
+    } else {
+        const int back = prefs.TableBack & 15;
+        tileRect(tableImage, 0, 0, w, h, backPicture, (back % 8) * kTileSize, (back / 8) * kTileSize,
+                 kTileSize, kTileSize);
+    }
+    drawPiles();
+    if (prefs.Sizes) drawPileSizes();
+}
+
+void presentTable() {
+    copyRect(windowSurface, 0, 0, tableImage, 0, 0, tableImage.width, tableImage.height, RasterMode::Copy);
+    presentRect(0, 0, windowSurface.width, windowSurface.height);
+}
+
+void composeAndPresent() {
+    if (table.counterOpen) refreshCounter();
+    composeTable();
+    presentTable();
+}
+
+void redrawMovedPile(Pile& pile) {
+    if (!pile.bottom) {
+        layoutPile(pile);
+        return;
+    }
+    // The old place is where the bottom card was last put, with the extent
+    // the pile had then; the new place is the pile's origin with its new extent.
+    const int64_t oldX = pile.bottom->x, oldY = pile.bottom->y;
+    const int64_t oldW = pile.width, oldH = pile.height;
+    layoutPile(pile);
+    const int64_t newX = pile.x, newY = pile.y;
+    const int64_t left = std::min(oldX, newX), top = std::min(oldY, newY);
+    const int64_t right = std::max(oldX + oldW, newX + pile.width);
+    const int64_t bottom = std::max(oldY + oldH, newY + pile.height);
+
+    // Cut to the window before narrowing: the surfaces are no larger.
+    const int x0 = static_cast<int>(std::clamp<int64_t>(left, 0, dragImage.width));
+    const int y0 = static_cast<int>(std::clamp<int64_t>(top, 0, dragImage.height));
+    const int x1 = static_cast<int>(std::clamp<int64_t>(right, 0, dragImage.width));
+    const int y1 = static_cast<int>(std::clamp<int64_t>(bottom, 0, dragImage.height));
+    if (x1 <= x0 || y1 <= y0) return;
+    copyRect(dragImage, x0, y0, tableImage, x0, y0, x1 - x0, y1 - y0, RasterMode::Copy);
+    drawPile(dragImage, pile);
+    copyRect(windowSurface, x0, y0, dragImage, x0, y0, x1 - x0, y1 - y0, RasterMode::Copy);
+    presentRect(x0, y0, x1 - x0, y1 - y0);
+}
+
+void useCardPictures(bool small) {
+    if (small) {
+        freeLargeCards();
+        loadSmallCards();
+    } else {
+        freeSmallCards();
+        loadLargeCards();
+    }
+}
+
+void installTableDrawing() {
+    drawingHooks.composeAndPresent = composeAndPresent;
+    drawingHooks.composeTable = composeTable;
+    drawingHooks.redrawMovedPile = redrawMovedPile;
+    drawingHooks.drawTopCard = drawTopCardShown;
+    drawingHooks.useCardPictures = useCardPictures;
+}
+
+bool startGraphics() {
+    if (!openGraphics() || !loadLargeCards()) return false;
+    // A small-card game selected before the drawing started gets its picture now.
+    if (table.smallCards) {
+        freeLargeCards();
+        if (!loadSmallCards()) return false;
+    }
+    installTableDrawing();
+    return true;
+}
+
+}  // namespace korvat::view
