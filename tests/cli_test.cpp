@@ -82,3 +82,41 @@ TEST(Cli, BadInputIsOneLineOnStderrAndStatusTwo) {
 
 }  // namespace
 }  // namespace korvat::test
+
+#include <QImage>
+
+namespace korvat::test {
+namespace {
+
+TEST(CliRender, WritesTheTableAndAFrameOfAGlide) {
+    const std::string table = ::testing::TempDir() + "korvat-render-table.png";
+    Output o = runCli({"render", "827", "0", table, "click:12"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(o.out.empty());
+    QImage image(QString::fromStdString(table));
+    ASSERT_EQ(image.width(), 640);
+    ASSERT_EQ(image.height(), 480);
+    // The stock (pile 12) at (251, 352) shows a card back, the waste (321, 352) the dealt jack.
+    const QRgb stock = image.pixel(251 + 32, 352 + 40);
+    const QRgb waste = image.pixel(321 + 20, 352 + 30);
+    EXPECT_NE(stock, waste);
+
+    // Half way through the glide of the next card the card is between the piles.
+    const std::string frame = ::testing::TempDir() + "korvat-render-frame.png";
+    o = runCli({"render", "827", "0", frame, "--frame", "32", "--pref", "Move=2", "click:12"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    QImage mid(QString::fromStdString(frame));
+    ASSERT_EQ(mid.width(), 640);
+    EXPECT_NE(mid.pixel(286 + 32, 352 + 40), image.pixel(286 + 32, 352 + 40)) << "the card in flight";
+
+    o = runCli({"render", "827", "0", frame, "--frame", "999", "click:12"});
+    EXPECT_EQ(o.status, 2);
+    o = runCli({"render", "827", "0"});
+    EXPECT_EQ(o.status, 2);
+    o = runCli({"render", "827", "0", "/nonexistent-folder/x.png"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_FALSE(o.err.empty());
+}
+
+}  // namespace
+}  // namespace korvat::test

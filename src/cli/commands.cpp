@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/png.h"
 #include "cli/session.h"
 #include "model/catalogue.h"
 #include "model/deal.h"
@@ -9,6 +10,10 @@
 #include "model/platform.h"
 #include "model/records.h"
 #include "model/score.h"
+#include "model/drawing.h"
+#include "play/pointer.h"
+#include "view/pictures.h"
+#include "view/table_drawing.h"
 #include "shell/headless_platform.h"
 
 namespace korvat::cli {
@@ -19,6 +24,7 @@ constexpr const char* kUsage =
     "usage: korvat-cli games\n"
     "       korvat-cli deal ID NUMBER [--unlimit]\n"
     "       korvat-cli play ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--answer yes|no] ACTION...\n"
+    "       korvat-cli render ID NUMBER OUT.png [--frame N] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "actions: press:X,Y drag:X,Y release right:X,Y click:P move:P,K,Q\n"
     "         undo step auto restart pageup pagedown tick\n";
 
@@ -92,6 +98,60 @@ int play(const std::vector<std::string>& args, std::FILE* out) {
     return 0;
 }
 
+// Keeps a copy of the window as shown in the chosen frame of the latest
+// glide or win animation.
+class RenderPlatform : public HeadlessPlatform {
+public:
+    int wantedFrame = 0;  // 0: none
+    int frameInAnimation = 0;
+    bool captured = false;
+    Surface frame;
+
+    void animationBegins() override { frameInAnimation = 0; }
+    void frameShown() override {
+        HeadlessPlatform::frameShown();
+        if (++frameInAnimation == wantedFrame) {
+            frame = view::windowSurface;
+            captured = true;
+        }
+    }
+};
+
+int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    Session session = parseSession(args, 1, {"--frame"});
+    if (session.actions.empty()) throw BadInput{"render needs the name of the PNG file to write"};
+    const std::string path = session.actions.front();
+    session.actions.erase(session.actions.begin());
+    RenderPlatform platformForRender;
+    for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
+        uint32_t n = 0;
+        if (!parseUnsigned32(session.positional[i + 1], n) || n == 0 || n > 1000)
+            throw BadInput{"--frame takes a frame number 1..1000"};
+        platformForRender.wantedFrame = static_cast<int>(n);
+    }
+    setPlatform(&platformForRender);
+    struct Restore {
+        ~Restore() { setPlatform(nullptr); }
+    } restore;
+    if (!view::startGraphics()) return 1;
+    playSession(session, platformForRender);
+    const Surface* shown = &view::windowSurface;
+    if (platformForRender.wantedFrame) {
+        if (!platformForRender.captured)
+            throw BadInput{"no glide or win animation reached frame " + std::to_string(platformForRender.wantedFrame)};
+        shown = &platformForRender.frame;
+    } else {
+        repaintTable();
+        if (carrying()) view::redrawMovedPile(carriedPile);  // the cards in the pointer's hold
+    }
+    if (!writePng(*shown, path)) {
+        std::fprintf(err, "korvat-cli: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    (void)out;
+    return 0;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -101,6 +161,7 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         if (command == "games") return games(args, out);
         if (command == "deal") return deal(args, out);
         if (command == "play") return play(args, out);
+        if (command == "render") return render(args, out, err);
         if (command == "--help" || command == "help") {
             std::fputs(kUsage, out);
             return 0;

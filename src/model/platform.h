@@ -46,7 +46,9 @@ public:
     virtual void setTitle(const char* text) = 0;
     // Shows a rectangle of a surface in the main window, at the same place.
     virtual void present(const Surface& surface, int x, int y, int width, int height) = 0;
-    // Called once per glide or animation frame, after it has been presented.
+    // Called when a glide or the win animation begins, and once per frame
+    // after the frame has been presented.
+    virtual void animationBegins() {}
     virtual void frameShown() {}
     virtual void captureMouse(bool capture) = 0;
     virtual void setCursor(CursorShape shape) = 0;

@@ -49,6 +49,7 @@ void checkWin() {
     table.won = 1;
     if (table.logIndex >= 0 && table.logIndex < kLogEntries)
         gameLog[static_cast<size_t>(table.logIndex)].status = LogStatus::Completed;
+    platform().animationBegins();
     for (int frame = 0; frame < 50; ++frame) {
         for (Pile* p = currentGame->layout; p; p = p->next) {
             p->x += p->driftX;

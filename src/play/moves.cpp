@@ -58,6 +58,7 @@ void glideTo(const Pile& target) {
     int64_t y = static_cast<int64_t>(carriedPile.y) * 65536;
     const int64_t dx = (x - static_cast<int64_t>(endX) * 65536) >> k;
     const int64_t dy = (y - static_cast<int64_t>(endY) * 65536) >> k;
+    platform().animationBegins();
     for (int frame = 0; frame < frames; ++frame) {
         x -= dx;
         y -= dy;

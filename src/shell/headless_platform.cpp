@@ -1,5 +1,6 @@
 #include "shell/headless_platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace korvat {
@@ -13,6 +14,8 @@ HeadlessPlatform::HeadlessPlatform() {
 
 int HeadlessPlatform::messageBox(const char* text, const char* caption, unsigned style) {
     messages.push_back({caption, text, style});
+    // The fatal boxes end the program: say why where a headless user sees it.
+    if (style & Mb::SystemModal) std::fprintf(stderr, "%s %s\n", caption, text);
     if (!scriptedAnswers.empty()) {
         int answer = scriptedAnswers.front();
         scriptedAnswers.pop_front();

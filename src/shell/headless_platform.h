@@ -19,7 +19,7 @@ struct RecordedMessage {
     unsigned style;
 };
 
-class HeadlessPlatform final : public Platform {
+class HeadlessPlatform : public Platform {
 public:
     HeadlessPlatform();
 
