@@ -52,6 +52,12 @@ public:
     virtual void frameShown() {}
     virtual void captureMouse(bool capture) = 0;
     virtual void setCursor(CursorShape shape) = 0;
+    // The sounds and the carrying cursor, made when the main window is
+    // created and freed when it is destroyed.
+    virtual void loadSounds() {}
+    virtual void freeSounds() {}
+    virtual void loadCursor() {}
+    virtual void destroyCursor() {}
     // Plays one of the six sounds without waiting; a new one cuts off the last.
     virtual void playSound(int soundId) = 0;
     // Opens a help page at a context number; does not wait.

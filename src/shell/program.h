@@ -1,0 +1,38 @@
+// The program's shell without a toolkit: start-up and shut-down in their
+// order, the menu commands and the keys. The desktop program routes its
+// window events here.
+#pragma once
+
+#include <string>
+
+namespace korvat {
+
+// The current saved-game file name, or empty.
+extern std::string gameFileName;
+
+// Window creation: preferences, pictures, sounds, cursor, timer, the log,
+// then the first game. False after a fatal error (the caller ends the
+// program with status 1).
+bool startProgram(const std::string& commandLine);
+// Window destruction: the log and the preferences are written, everything freed.
+void shutDownProgram();
+
+// A menu command. Ignored while cards are carried. Returns false when the
+// command asks the program to end (Exit, answered Yes).
+bool runCommand(int id);
+
+// Key codes of the keys the table answers.
+namespace Key {
+constexpr int Tab = 9, Enter = 13, PageUp = 33, PageDown = 34, Left = 37, Up = 38, Right = 39, Down = 40;
+}
+// A key press. Ignored while cards are carried.
+void keyDown(int key);
+
+// A hook the desktop program sets to show its about box, help and the
+// windows and dialogs that later parts of the program add.
+struct ShellHooks {
+    void (*about)() = nullptr;
+};
+extern ShellHooks shellHooks;
+
+}  // namespace korvat

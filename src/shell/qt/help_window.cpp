@@ -1,0 +1,45 @@
+#include "shell/qt/help_window.h"
+
+#include <QPointer>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "shell/help.h"
+
+namespace korvat::qt {
+
+namespace {
+QPointer<HelpWindow> theWindow;
+}
+
+HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("Korvat Help"));
+    setModal(false);
+    resize(560, 520);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    browser_ = new QTextBrowser(this);
+    browser_->setOpenLinks(false);
+    layout->addWidget(browser_);
+    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        // Links read "help:BOOK#CONTEXT".
+        if (url.scheme() == QLatin1String("help")) show(url.path().toStdString(), url.fragment().toInt());
+    });
+}
+
+HelpWindow* HelpWindow::instance() { return theWindow.data(); }
+
+void HelpWindow::open(QWidget* owner, const std::string& book, int context) {
+    if (!theWindow) theWindow = new HelpWindow(owner);
+    theWindow->show(book, context);
+    theWindow->QDialog::show();
+    theWindow->raise();
+}
+
+void HelpWindow::show(const std::string& book, int context) {
+    page_ = QString::fromStdString(book) + QLatin1Char('#') + QString::number(context);
+    browser_->setHtml(QString::fromUtf8(helpPage(book, context).c_str()));
+}
+
+}  // namespace korvat::qt
