@@ -29,6 +29,9 @@ protected:
     bool event(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void reportFirstTable();
 };
 
 class MainWindow final : public QMainWindow {
