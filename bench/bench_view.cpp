@@ -1,0 +1,96 @@
+// Timings of the table drawing and of reading the pictures.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "model/catalogue.h"
+#include "model/deal.h"
+#include "model/preferences.h"
+#include "model/records.h"
+#include "play/moves.h"
+#include "play/pointer.h"
+#include "shell/headless_platform.h"
+#include "view/pictures.h"
+#include "view/table_drawing.h"
+
+namespace korvat {
+namespace {
+
+bool graphicsReady() {
+    static HeadlessPlatform headless;
+    static bool ready = [] {
+        setPlatform(&headless);
+        return view::startGraphics();
+    }();
+    return ready;
+}
+
+void dealDrawn(int id) {
+    prefs = Preferences{};
+    prefs.Sound = 0;
+    prefs.Move = 0;
+    selectGame(id);
+    gameNumber = 0;
+    dealRandom.state = 0;
+    startGame();
+}
+
+void BM_composeTable(benchmark::State& state, int id) {
+    if (!graphicsReady()) {
+        state.SkipWithError("no pictures");
+        return;
+    }
+    dealDrawn(id);
+    for (auto _ : state) {
+        view::composeTable();
+        benchmark::DoNotOptimize(view::tableImage.pixels.data());
+    }
+}
+BENCHMARK_CAPTURE(BM_composeTable, 827, 827)->Name("composeTable/827");
+BENCHMARK_CAPTURE(BM_composeTable, 700, 700)->Name("composeTable/700");
+
+void BM_redrawMovedPile(benchmark::State& state) {
+    if (!graphicsReady()) {
+        state.SkipWithError("no pictures");
+        return;
+    }
+    dealDrawn(827);
+    // A carried group of 13 cards.
+    resetPointerPlay();
+    Pile* piles = currentGame->layout;
+    Pile& source = piles[10];
+    for (int i = 0; i < 6 && source.top; ++i) {
+        // Gather cards onto one pile so that one lift takes thirteen of them.
+        Pile& from = piles[4 + i];
+        if (from.top) joinPiles(from, source);
+    }
+    for (Card* c = source.bottom; c; c = c->above) c->faceDown = kFaceUp;
+    layoutPile(source);
+    Card* thirteenth = cardAt(source, source.count - 13);
+    liftGroup(source, *thirteenth);
+    int step = 0;
+    for (auto _ : state) {
+        carriedPile.x = 100 + (step % 200);
+        carriedPile.y = 100 + (step % 100);
+        ++step;
+        view::redrawMovedPile(carriedPile);
+    }
+    state.counters["cards"] = carriedPile.count;
+}
+BENCHMARK(BM_redrawMovedPile)->Name("redrawMovedPile/13");
+
+void BM_loadPicture(benchmark::State& state) {
+    if (!graphicsReady()) {
+        state.SkipWithError("no pictures");
+        return;
+    }
+    Surface out;
+    for (auto _ : state) {
+        bool ok = view::loadPictureNamed("LARGE.PCX", "LARGE.SCV", view::kLargeCardsWidth, view::kLargeCardsHeight, out);
+        benchmark::DoNotOptimize(ok);
+    }
+}
+BENCHMARK(BM_loadPicture)->Name("loadPicture/LARGE.PCX")->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace korvat
