@@ -11,6 +11,7 @@
 #include "model/score.h"
 #include "shell/qt/help_window.h"
 #include "shell/qt/main_window.h"
+#include "store/ini_file.h"
 
 namespace korvat::qt {
 
@@ -80,11 +81,26 @@ void QtPlatform::setCursor(CursorShape shape) {
 }
 
 void QtPlatform::loadSounds() {
+    // The six sounds are compiled into the program. The players that decode
+    // them and talk to the audio device are made once the first table is on
+    // the screen (opening the audio device can take longer than everything
+    // else the start does), or at the first sound, whichever comes first.
+    QTimer::singleShot(0, this, [this] { preparePlayers(); });
+}
+
+void QtPlatform::preparePlayers() {
+    if (playersReady_) return;
+    playersReady_ = true;
     static const char* const names[6] = {"shuffle", "card1", "card2", "card3", "card4", "card5"};
     for (int i = 0; i < 6; ++i) {
         auto* effect = new QSoundEffect(this);
         effect->setSource(QUrl(QStringLiteral("qrc:/sounds/%1.wav").arg(QLatin1String(names[i]))));
         sounds_[static_cast<size_t>(i)] = effect;
+    }
+    if (pendingSound_) {
+        const int sound = pendingSound_;
+        pendingSound_ = 0;
+        playSound(sound);
     }
 }
 
@@ -94,6 +110,8 @@ void QtPlatform::freeSounds() {
         *it = nullptr;
     }
     playing_ = nullptr;
+    playersReady_ = false;
+    pendingSound_ = 0;
 }
 
 void QtPlatform::loadCursor() {
@@ -107,7 +125,12 @@ void QtPlatform::destroyCursor() { carryCursor_.reset(); }
 
 void QtPlatform::playSound(int soundId) {
     const int index = soundId - kShuffleSound;
-    if (index < 0 || index >= 6 || !sounds_[static_cast<size_t>(index)]) return;
+    if (index < 0 || index >= 6) return;
+    if (!playersReady_) {
+        pendingSound_ = soundId;  // played as soon as the players are ready
+        return;
+    }
+    if (!sounds_[static_cast<size_t>(index)]) return;
     // The newest sound cuts off the one still playing. With no audio
     // device the effects simply stay silent.
     if (playing_ && playing_->isPlaying()) playing_->stop();
@@ -144,7 +167,15 @@ bool QtPlatform::saveFileDialog(std::string& name) {
     return true;
 }
 
-int QtPlatform::iniReadInt(const char*, const char*, int defaultValue) { return defaultValue; }
-bool QtPlatform::iniWriteString(const char*, const char*, const char*) { return true; }
+// korvat.ini: read anew at every call and rewritten whole at every write,
+// as the profile calls do.
+int QtPlatform::iniReadInt(const char* section, const char* key, int defaultValue) {
+    return iniFileReadInt(korvatIniPath(), section, key, defaultValue);
+}
+
+bool QtPlatform::iniWriteString(const char* section, const char* key, const char* value) {
+    std::string error;
+    return iniFileWriteString(korvatIniPath(), section, key, value, error);
+}
 
 }  // namespace korvat::qt

@@ -54,7 +54,11 @@ public:
     int minimumFrameMilliseconds = 4;
 
 private:
+    void preparePlayers();
+
     MainWindow& window_;
+    bool playersReady_ = false;
+    int pendingSound_ = 0;
     QTimer timer_;
     QElapsedTimer frameClock_;
     std::array<QSoundEffect*, 6> sounds_{};
