@@ -8,10 +8,18 @@
 #include "model/deal.h"
 #include "model/gamelog.h"
 #include "model/platform.h"
+#include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
 #include "model/drawing.h"
 #include "play/pointer.h"
+#include "store/gamefile.h"
+#include "store/logfile.h"
+#include "store/persistence.h"
+#include "shell/file_commands.h"
+#include "shell/program.h"
+#include "view/counter.h"
+#include "view/graph.h"
 #include "view/pictures.h"
 #include "view/table_drawing.h"
 #include "shell/headless_platform.h"
@@ -23,8 +31,13 @@ namespace {
 constexpr const char* kUsage =
     "usage: korvat-cli games\n"
     "       korvat-cli deal ID NUMBER [--unlimit]\n"
-    "       korvat-cli play ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--answer yes|no] ACTION...\n"
+    "       korvat-cli play ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--answer yes|no]\n"
+    "                [--save FILE] [--log FILE] ACTION...\n"
+    "       korvat-cli load FILE [--unlimit] [--pref KEY=VALUE]... [--answer yes|no] [--save FILE] [--log FILE]\n"
+    "                [ACTION...]\n"
     "       korvat-cli render ID NUMBER OUT.png [--frame N] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
+    "       korvat-cli render-counter ID NUMBER OUT.png [--count-stock] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
+    "       korvat-cli render-graph --log FILE ID OUT.png\n"
     "actions: press:X,Y drag:X,Y release right:X,Y click:P move:P,K,Q\n"
     "         undo step auto restart pageup pagedown tick\n";
 
@@ -64,10 +77,115 @@ void appendField(std::string& out, const char* name, long long value) {
     out += buf;
 }
 
-int play(const std::vector<std::string>& args, std::FILE* out) {
-    Session session = parseSession(args, 1);
+// The files a play or load session may use: --save FILE and --log FILE.
+struct SessionFiles {
+    std::string save;
+    std::string log;
+};
+
+SessionFiles sessionFiles(const Session& session) {
+    SessionFiles files;
+    for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
+        const std::string& value = session.positional[i + 1];
+        if (value.empty()) throw BadInput{session.positional[i] + " needs a file name"};
+        (session.positional[i] == "--save" ? files.save : files.log) = value;
+    }
+    return files;
+}
+
+// With --log, the session's log is read from that file before the game
+// starts, written there whenever a deal enters it or is won, and once more
+// at the end; without it no log file is touched.
+struct LogFileScope {
+    bool active = false;
+    ~LogFileScope() {
+        if (!active) return;
+        logChanged = nullptr;
+        logFilePath = "LOG.DAT";
+        logWritable = false;
+    }
+    bool open(const std::string& path, std::FILE* err) {
+        if (path.empty()) return true;
+        std::string error;
+        bool missing = false;
+        if (!readLogFile(path, gameLog, error, &missing) && !missing) {
+            std::fprintf(err, "korvat-cli: cannot read the log %s: %s\n", path.c_str(), error.c_str());
+            return false;
+        }
+        active = true;
+        logFilePath = path;
+        logWritable = true;
+        logChanged = writeLog;
+        return true;
+    }
+    void close() {
+        if (active) writeLog();
+    }
+};
+
+// Prints the JSON of play for the table as it stands.
+void printPlayJson(const HeadlessPlatform& headless, std::FILE* out);
+
+// After the actions: --save writes the game as File > Save would, then the
+// log is written and the table printed. Status 1 when the save was refused
+// or failed (its message is in the JSON).
+int finishSession(const SessionFiles& files, LogFileScope& log, HeadlessScope& scope, std::FILE* out,
+                  std::FILE* err) {
+    bool saved = true;
+    if (!files.save.empty()) {
+        if (carrying()) {
+            std::fprintf(err, "korvat-cli: cards are being carried, so nothing was saved\n");
+            saved = false;
+        } else {
+            gameFileName = files.save;
+            saved = commandSave();
+        }
+    }
+    log.close();
+    printPlayJson(scope.headless, out);
+    return saved ? 0 : 1;
+}
+
+int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    Session session = parseSession(args, 1, {"--save", "--log"});
+    const SessionFiles files = sessionFiles(session);
     HeadlessScope scope;
-    playSession(session, scope.headless);
+    LogFileScope log;
+    beginSession(session, scope.headless);
+    if (!log.open(files.log, err)) return 1;
+    selectGame(session.commandId);
+    gameNumber = session.number;
+    dealRandom.state = session.number;
+    startGame();
+    applyActions(session);
+    return finishSession(files, log, scope, out, err);
+}
+
+// Reads a saved game as File > Open would, then plays on as play does.
+int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    Session session = parseSession(args, 1, {"--save", "--log"}, false);
+    if (session.actions.empty()) throw BadInput{"load needs the name of a saved game"};
+    const std::string path = session.actions.front();
+    session.actions.erase(session.actions.begin());
+    const SessionFiles files = sessionFiles(session);
+    HeadlessScope scope;
+    LogFileScope log;
+    beginSession(session, scope.headless);
+    if (!log.open(files.log, err)) return 1;
+    gameFileName = path;
+    if (!readGameFile(path)) {
+        for (const RecordedMessage& m : scope.headless.messages)
+            std::fprintf(err, "korvat-cli: %s %s\n", m.caption.c_str(), m.text.c_str());
+        gameFileName.clear();
+        return 1;
+    }
+    table.logIndex = addLogEntry();
+    updateStatusLine();
+    applyActions(session);
+    return finishSession(files, log, scope, out, err);
+}
+
+void printPlayJson(const HeadlessPlatform& headless, std::FILE* out) {
     std::string json = dealJson();
     json += ",\"status\":";
     appendJsonString(json, statusLine());
@@ -85,7 +203,7 @@ int play(const std::vector<std::string>& args, std::FILE* out) {
     json += ']';
     json += ",\"messages\":[";
     bool first = true;
-    for (const RecordedMessage& m : scope.headless.messages) {
+    for (const RecordedMessage& m : headless.messages) {
         json += first ? "{\"caption\":" : ",{\"caption\":";
         first = false;
         appendJsonString(json, m.caption.c_str());
@@ -95,7 +213,6 @@ int play(const std::vector<std::string>& args, std::FILE* out) {
     }
     json += "]}";
     std::fprintf(out, "%s\n", json.c_str());
-    return 0;
 }
 
 // Keeps a copy of the window as shown in the chosen frame of the latest
@@ -152,6 +269,82 @@ int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     return 0;
 }
 
+// The card counter window's client area after the session's actions.
+int renderCounter(const std::vector<std::string>& args, std::FILE* err) {
+    std::vector<std::string> rest;
+    bool stockCounted = false;
+    for (const std::string& a : args) {
+        if (a == "--count-stock")
+            stockCounted = true;
+        else
+            rest.push_back(a);
+    }
+    Session session = parseSession(rest, 1);
+    if (session.actions.empty()) throw BadInput{"render-counter needs the name of the PNG file to write"};
+    const std::string path = session.actions.front();
+    session.actions.erase(session.actions.begin());
+    HeadlessScope scope;
+    if (!view::startGraphics()) return 1;
+    playSession(session, scope.headless);
+    if (!prefs.AllowCounter) {
+        std::fprintf(err, "korvat-cli: WAIT! This feature has been disabled.  Go to preferences to enable this feature.\n");
+        return 1;
+    }
+    view::countStock = stockCounted ? 1 : 0;
+    Surface counter;
+    counter.allocate(view::kCounterWidth, view::kCounterHeight);
+    view::drawCounter(counter);
+    if (!writePng(counter, path)) {
+        std::fprintf(err, "korvat-cli: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// The graph window's client area for a game, from a log file.
+int renderGraph(const std::vector<std::string>& args, std::FILE* err) {
+    std::string logPath;
+    std::vector<std::string> plain;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--log") {
+            if (i + 1 >= args.size()) throw BadInput{"--log needs a file name"};
+            logPath = args[++i];
+        } else if (args[i].rfind("--", 0) == 0) {
+            throw BadInput{"unknown option '" + args[i] + "'"};
+        } else {
+            plain.push_back(args[i]);
+        }
+    }
+    if (logPath.empty()) throw BadInput{"render-graph needs --log FILE"};
+    if (plain.size() != 2) throw BadInput{"render-graph takes a game command id and the name of the PNG file to write"};
+    uint32_t id = 0;
+    if (!parseUnsigned32(plain[0], id) || id > 100000 || findGameRow(static_cast<int>(id)) < 0)
+        throw BadInput{"no game has the command id '" + plain[0] + "'"};
+    const std::string& path = plain[1];
+
+    std::string error;
+    if (!readLogFile(logPath, gameLog, error)) {
+        std::fprintf(err, "korvat-cli: cannot read the log %s: %s\n", logPath.c_str(), error.c_str());
+        return 1;
+    }
+    HeadlessScope scope;
+    if (!view::startGraphics()) return 1;
+    selectGame(static_cast<int>(id));
+    table.logMatchCount = countLogEntries();
+    if (table.logMatchCount == 0) {
+        std::fprintf(err, "korvat-cli: CANNOT MAKE GRAPH. Not enough data for graph.\n");
+        return 1;
+    }
+    Surface graph;
+    graph.allocate(view::kGraphWidth, view::kGraphHeight);
+    view::drawGraph(graph);
+    if (!writePng(graph, path)) {
+        std::fprintf(err, "korvat-cli: cannot write %s\n", path.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -160,8 +353,11 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         const std::string& command = args[0];
         if (command == "games") return games(args, out);
         if (command == "deal") return deal(args, out);
-        if (command == "play") return play(args, out);
+        if (command == "play") return play(args, out, err);
+        if (command == "load") return load(args, out, err);
         if (command == "render") return render(args, out, err);
+        if (command == "render-counter") return renderCounter(args, err);
+        if (command == "render-graph") return renderGraph(args, err);
         if (command == "--help" || command == "help") {
             std::fputs(kUsage, out);
             return 0;

@@ -12,6 +12,7 @@
 #include "model/score.h"
 #include "play/pointer.h"
 #include "shell/commands.h"
+#include "shell/rules.h"
 
 namespace korvat::cli {
 
@@ -157,7 +158,8 @@ void apply(const std::string& action) {
 
 }  // namespace
 
-Session parseSession(const std::vector<std::string>& args, size_t first, const std::vector<std::string>& extraOptions) {
+Session parseSession(const std::vector<std::string>& args, size_t first, const std::vector<std::string>& extraOptions,
+                     bool needsGame) {
     Session s;
     std::vector<std::string> plain;
     for (size_t i = first; i < args.size(); ++i) {
@@ -191,6 +193,10 @@ Session parseSession(const std::vector<std::string>& args, size_t first, const s
             plain.push_back(a);
         }
     }
+    if (!needsGame) {
+        s.actions = plain;
+        return s;
+    }
     if (plain.size() < 2) throw BadInput{"a game command id and a game number are needed"};
     uint32_t id = 0;
     if (!parseUnsigned32(plain[0], id) || findGameRow(static_cast<int>(id & 0x7FFFFFFF)) < 0 || id > 100000)
@@ -202,19 +208,29 @@ Session parseSession(const std::vector<std::string>& args, size_t first, const s
 }
 
 void playSession(const Session& s, HeadlessPlatform& headless) {
+    beginSession(s, headless);
+    selectGame(s.commandId);
+    gameNumber = s.number;
+    dealRandom.state = s.number;
+    startGame();
+    applyActions(s);
+}
+
+void beginSession(const Session& s, HeadlessPlatform& headless) {
     // Every session starts from nothing: no carried cards, an empty log.
     resetPointerPlay();
     resetLog();
+    // The right button explains the rules as a message, as in the window.
+    explainRulesHook = explainRules;
     lastScore = 0;
     headless.answerYes = s.answerYes;
     prefs = Preferences{};
     prefs.Sound = 0;  // the headless tool plays no sounds unless asked to
     if (s.unlimit) prefs.Unlimit = -1;
     for (const auto& [name, value] : s.preferences) prefs.*(findPreferenceKey(name.c_str())->field) = value;
-    selectGame(s.commandId);
-    gameNumber = s.number;
-    dealRandom.state = s.number;
-    startGame();
+}
+
+void applyActions(const Session& s) {
     for (const std::string& action : s.actions) apply(action);
 }
 

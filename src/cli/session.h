@@ -29,12 +29,18 @@ struct Session {
 // ACTION... from args[first...]. `extraOptions` lists further options the
 // caller takes with one value each (they are returned in `positional` as
 // "--name", "value").
+// Without `needsGame` no ID NUMBER is expected, and every plain argument
+// is returned in `actions`.
 Session parseSession(const std::vector<std::string>& args, size_t first,
-                     const std::vector<std::string>& extraOptions = {});
+                     const std::vector<std::string>& extraOptions = {}, bool needsGame = true);
 
 // Deals the session's game and applies its actions. The platform must be
 // installed already.
 void playSession(const Session& session, HeadlessPlatform& headless);
+// The parts of playSession: a fresh start (nothing carried, an empty log,
+// the session's preferences and answers), and the actions in order.
+void beginSession(const Session& session, HeadlessPlatform& headless);
+void applyActions(const Session& session);
 
 // The table as JSON: the game, its settings and every pile (without the
 // closing brace, so that callers can add fields).

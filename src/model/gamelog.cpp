@@ -9,6 +9,7 @@
 namespace korvat {
 
 GameLog gameLog{};
+void (*logChanged)() = nullptr;
 
 static bool isCurrentDeal(const LogEntry& e) {
     return e.status != LogStatus::Free && e.gameNumber == gameNumber && e.gameIndex == table.gameIndex;
@@ -29,6 +30,7 @@ int addLogEntry() {
             e.status = LogStatus::Started;
             e.gameNumber = gameNumber;
             e.gameIndex = table.gameIndex;
+            if (logChanged) logChanged();
             return i;
         }
     }

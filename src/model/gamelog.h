@@ -28,6 +28,10 @@ constexpr int kDescriptionChars = 14;
 using GameLog = std::array<LogEntry, kLogEntries>;
 extern GameLog gameLog;
 
+// Called after an entry has been added or marked completed, so that the
+// program can keep the log on disk up to date; null when nobody listens.
+extern void (*logChanged)();
+
 // All of these work on the current game's gameNumber and gameIndex.
 int findLogEntry();
 int addLogEntry();  // shows the log-full message and returns -1 when no entry is free

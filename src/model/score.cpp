@@ -47,8 +47,10 @@ const char* statusLine() { return statusText; }
 void checkWin() {
     if (cardsOnFoundations() != table.deckSize || table.won == 1) return;
     table.won = 1;
-    if (table.logIndex >= 0 && table.logIndex < kLogEntries)
+    if (table.logIndex >= 0 && table.logIndex < kLogEntries) {
         gameLog[static_cast<size_t>(table.logIndex)].status = LogStatus::Completed;
+        if (logChanged) logChanged();
+    }
     platform().animationBegins();
     for (int frame = 0; frame < 50; ++frame) {
         for (Pile* p = currentGame->layout; p; p = p->next) {

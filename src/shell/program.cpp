@@ -11,6 +11,7 @@
 #include "play/autoplay.h"
 #include "play/pointer.h"
 #include "shell/commands.h"
+#include "shell/file_commands.h"
 #include "shell/help.h"
 #include "shell/menu.h"
 #include "shell/rules.h"
@@ -36,8 +37,12 @@ bool startProgram(const std::string& commandLine) {
     platform().startTimer(1, 100);
     effectRandom.state = platform().tickCount();
     readLog();
-    // A saved game named on the command line is opened by the saved-game
-    // reader once it exists; until then the last game is dealt.
+    // From now on every deal entered in the log, and every win, is on disk
+    // at once.
+    logChanged = writeLog;
+    // The saved game named on the command line; when there is none, or it
+    // cannot be loaded, the last game played is dealt.
+    if (openStartingGame()) return true;
     selectGame(prefs.LastGame);
     newGameNumber();
     startGame();
@@ -46,6 +51,7 @@ bool startProgram(const std::string& commandLine) {
 
 void shutDownProgram() {
     writeLog();
+    logChanged = nullptr;
     writePreferences();
     platform().stopTimer(1);
     if (table.smallCards)
@@ -90,6 +96,48 @@ bool runCommand(int id) {
             table.showAllCards = table.showAllCards ? 0 : 1;
             repaintTable();
             break;
+        case Command::CardCounter:
+            if (!prefs.AllowCounter) {
+                featureDisabled();
+                break;
+            }
+            if (!table.counterOpen && shellHooks.openCounter) shellHooks.openCounter();
+            break;
+        case Command::Graph:
+            if (table.graphOpen) break;
+            table.logMatchCount = countLogEntries();
+            if (table.logMatchCount == 0) {
+                platform().messageBox("Not enough data for graph.", "CANNOT MAKE GRAPH.", Mb::Ok | Mb::IconStop);
+                break;
+            }
+            if (shellHooks.openGraph) shellHooks.openGraph();
+            break;
+        case Command::Select:
+            if (!confirm("Select new game?")) break;
+            if (shellHooks.openSelectGame) shellHooks.openSelectGame();
+            break;
+        case Command::Database:
+            table.logMatchCount = countLogEntries();
+            if (table.logMatchCount == 0) {
+                platform().messageBox("No games of this type are in the database .", "NONE YET.",
+                                      Mb::Ok | Mb::IconStop);
+                break;
+            }
+            if (shellHooks.openLoggedGame) shellHooks.openLoggedGame();
+            break;
+        case Command::EditMode:
+            table.editMode = table.editMode ? 0 : 1;
+            repaintTable();
+            break;
+        case Command::EditPile:
+            if (!table.editMode) {
+                platform().messageBox("Not in edit mode.  Turn on Edit mode in 'Options' menu.", "NOT IN EDIT MODE.",
+                                      Mb::Ok | Mb::IconStop);
+                break;
+            }
+            if (!confirm("Edit this game?  The game will have to be restarted.")) break;
+            if (shellHooks.openPileEditor) shellHooks.openPileEditor();
+            break;
         case Command::Undo: commandUndo(); break;
         case Command::Auto: commandAuto(); break;
         case Command::Step: commandStep(); break;
@@ -101,18 +149,13 @@ bool runCommand(int id) {
             else
                 platform().messageBox("Korvat\nVersion 2.1", "About Korvat", Mb::Ok | Mb::IconInformation);
             break;
-        case Command::Open:
-        case Command::Save:
-        case Command::SaveAs:
-        case Command::Select:
-        case Command::CardCounter:
+        case Command::Open: commandOpen(); break;
+        case Command::Save: commandSave(); break;
+        case Command::SaveAs: commandSaveAs(); break;
         case Command::Preferences:
-        case Command::Graph:
-        case Command::Database:
-        case Command::ResetLog:
-        case Command::EditMode:
-        case Command::EditPile:
-            break;  // these come with the files, the dialogs and the other windows
+            if (shellHooks.openPreferences) shellHooks.openPreferences();
+            break;
+        case Command::ResetLog: commandResetLog(); break;
         default:
             if (findGameRow(id) >= 0) chooseGame(id);
             break;

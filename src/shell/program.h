@@ -32,6 +32,18 @@ void keyDown(int key);
 // windows and dialogs that later parts of the program add.
 struct ShellHooks {
     void (*about)() = nullptr;
+    // Create and show the card counter window, the graph window (the
+    // commands have checked that they may, and that neither is open).
+    void (*openCounter)() = nullptr;
+    void (*openGraph)() = nullptr;
+    // Show the "Select Game" dialog, the "Select logged game" dialog and
+    // the pile editor modally on the main window; each returns when its
+    // dialog has closed.
+    void (*openSelectGame)() = nullptr;
+    void (*openLoggedGame)() = nullptr;
+    void (*openPileEditor)() = nullptr;
+    // Show the "Preferences" dialog modally on the main window.
+    void (*openPreferences)() = nullptr;
 };
 extern ShellHooks shellHooks;
 

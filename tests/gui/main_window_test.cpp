@@ -1,6 +1,9 @@
 // The desktop program driven through its window, offscreen.
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -53,8 +56,20 @@ class MainWindowTest : public QObject {
         startGame();
     }
 
+    // The settings file and LOG.DAT of these runs, away from the player's own.
+    QTemporaryDir files;
+
 private slots:
+    void initTestCase() {
+        QVERIFY(files.isValid());
+        QVERIFY(QDir::setCurrent(files.path()));
+        qputenv("KORVAT_INI", files.filePath(QStringLiteral("korvat.ini")).toLocal8Bit());
+    }
+
     void init() {
+        // Each run starts as a first run: no settings, no log.
+        QFile::remove(files.filePath(QStringLiteral("korvat.ini")));
+        QFile::remove(files.filePath(QStringLiteral("LOG.DAT")));
         reloadCatalogue();
         resetLog();
         resetPointerPlay();

@@ -20,10 +20,15 @@
 #include "model/records.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
+#include "shell/preferences_dialog.h"
 #include "shell/program.h"
 #include "shell/qt/counter_window.h"
+#include "shell/qt/editor_dialog.h"
 #include "shell/qt/graph_window.h"
+#include "shell/qt/logged_game_dialog.h"
+#include "shell/qt/preferences_dialog.h"
 #include "shell/qt/qt_platform.h"
+#include "shell/qt/select_game_dialog.h"
 #include "view/pictures.h"
 
 // The sounds and icons are compiled into this library; a static library's
@@ -158,6 +163,11 @@ MainWindow::MainWindow() : platform_(std::make_unique<QtPlatform>(*this)) {
     windowsOwner = this;
     shellHooks.openCounter = [] { CounterWindow::open(windowsOwner); };
     shellHooks.openGraph = [] { GraphWindow::open(windowsOwner); };
+    closeCounterWindow = CounterWindow::closeWindow;
+    shellHooks.openSelectGame = [] { SelectGameDialog::run(windowsOwner); };
+    shellHooks.openLoggedGame = [] { LoggedGameDialog::run(windowsOwner); };
+    shellHooks.openPileEditor = [] { PileEditorDialog::run(windowsOwner); };
+    shellHooks.openPreferences = [] { PreferencesDialog::run(windowsOwner); };
 }
 
 MainWindow::~MainWindow() {
@@ -166,6 +176,11 @@ MainWindow::~MainWindow() {
         windowsOwner = nullptr;
         shellHooks.openCounter = nullptr;
         shellHooks.openGraph = nullptr;
+        closeCounterWindow = nullptr;
+        shellHooks.openSelectGame = nullptr;
+        shellHooks.openLoggedGame = nullptr;
+        shellHooks.openPileEditor = nullptr;
+        shellHooks.openPreferences = nullptr;
     }
     if (started_ && !shutDown_) {
         shutDown_ = true;

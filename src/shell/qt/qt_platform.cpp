@@ -151,10 +151,12 @@ void QtPlatform::startTimer(int, int milliseconds) { timer_.start(milliseconds);
 void QtPlatform::stopTimer(int) { timer_.stop(); }
 
 bool QtPlatform::openFileDialog(std::string& name) {
-    QString chosen = QFileDialog::getOpenFileName(&window_, QString(), QString::fromStdString(name),
-                                                  QStringLiteral("Korvat game files (*.GAM)"));
-    if (chosen.isEmpty()) return false;
-    name = chosen.toStdString();
+    QFileDialog dialog(&window_, QString(), QString::fromStdString(name), QStringLiteral("Korvat game files (*.GAM)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);  // the file, and so its folder, must exist
+    dialog.setDefaultSuffix(QStringLiteral("GAM"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    name = dialog.selectedFiles().first().toStdString();
     return true;
 }
 
@@ -162,6 +164,8 @@ bool QtPlatform::saveFileDialog(std::string& name) {
     QFileDialog dialog(&window_, QString(), QString::fromStdString(name), QStringLiteral("Korvat game files (*.GAM)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("GAM"));
+    // An existing file of the chosen name is replaced without a question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
     name = dialog.selectedFiles().first().toStdString();
     return true;

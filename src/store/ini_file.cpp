@@ -1,0 +1,185 @@
+#include "store/ini_file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "store/bytes.h"
+
+namespace korvat {
+
+namespace {
+
+// Settings files are small; anything larger is not ours.
+constexpr size_t kIniLimit = 1 << 20;
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string trim(const std::string& s) {
+    size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
+    return s.substr(b, e - b);
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t nl = text.find('\n', pos);
+        if (nl == std::string::npos) {
+            lines.push_back(text.substr(pos));
+            break;
+        }
+        lines.push_back(text.substr(pos, nl - pos));
+        pos = nl + 1;
+    }
+    return lines;
+}
+
+// The section a line opens, or false when it opens none.
+bool sectionOf(const std::string& line, std::string& name) {
+    std::string t = trim(line);
+    if (t.size() < 2 || t.front() != '[') return false;
+    size_t close = t.find(']');
+    if (close == std::string::npos) return false;
+    name = trim(t.substr(1, close - 1));
+    return true;
+}
+
+// The key and value of a "Key=Value" line.
+bool keyOf(const std::string& line, std::string& key, std::string& value) {
+    std::string t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') return false;
+    size_t eq = t.find('=');
+    if (eq == std::string::npos) return false;
+    key = trim(t.substr(0, eq));
+    value = trim(t.substr(eq + 1));
+    return true;
+}
+
+bool makeFolders(const std::string& path, std::string& error) {
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        std::string folder = path.substr(0, slash);
+        if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = "Cannot make the folder \"" + folder + "\": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool iniFindValue(const std::string& text, const std::string& section, const std::string& key, std::string& value) {
+    bool inSection = false;
+    for (const std::string& line : splitLines(text)) {
+        std::string name, k, v;
+        if (sectionOf(line, name)) {
+            inSection = sameName(name, section);
+        } else if (inSection && keyOf(line, k, v) && sameName(k, key)) {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string iniSetValue(const std::string& text, const std::string& section, const std::string& key,
+                        const std::string& value) {
+    std::vector<std::string> lines = splitLines(text);
+    const std::string entry = key + "=" + value;
+    bool inSection = false;
+    long sectionEnd = -1;  // index after the last key line of the section
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string name, k, v;
+        if (sectionOf(lines[i], name)) {
+            inSection = sameName(name, section);
+            if (inSection) sectionEnd = static_cast<long>(i) + 1;
+        } else if (inSection) {
+            if (keyOf(lines[i], k, v) && sameName(k, key)) {
+                lines[i] = entry;
+                sectionEnd = -2;
+                break;
+            }
+            if (!trim(lines[i]).empty()) sectionEnd = static_cast<long>(i) + 1;
+        }
+    }
+    if (sectionEnd >= 0) {
+        lines.insert(lines.begin() + sectionEnd, entry);
+    } else if (sectionEnd == -1) {
+        if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
+        lines.push_back("[" + section + "]");
+        lines.push_back(entry);
+    }
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line;
+        out += '\n';
+    }
+    return out;
+}
+
+int iniParseInt(const std::string& value) {
+    size_t i = 0;
+    while (i < value.size() && (value[i] == ' ' || value[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
+    uint32_t v = 0;
+    for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
+        v = v * 10u + static_cast<uint32_t>(value[i] - '0');
+    if (negative) v = 0u - v;
+    return static_cast<int>(v);
+}
+
+int iniFileReadInt(const std::string& path, const char* section, const char* key, int defaultValue) {
+    std::vector<uint8_t> bytes;
+    std::string error, value;
+    if (!readFileBytes(path, kIniLimit, bytes, error)) return defaultValue;
+    std::string text(bytes.begin(), bytes.end());
+    if (!iniFindValue(text, section, key, value)) return defaultValue;
+    return iniParseInt(value);
+}
+
+bool iniFileWriteString(const std::string& path, const char* section, const char* key, const char* value,
+                        std::string& error) {
+    std::vector<uint8_t> bytes;
+    bool missing = false;
+    if (readFileBytes(path, kIniLimit + 1, bytes, error, &missing)) {
+        if (bytes.size() > kIniLimit) {
+            error = "\"" + path + "\" is too large to be a settings file.";
+            return false;
+        }
+    } else if (!missing) {
+        // A file that exists but cannot be read is not replaced by one that
+        // would lose its other lines.
+        return false;
+    } else if (!makeFolders(path, error)) {
+        return false;
+    }
+    std::string text = iniSetValue(std::string(bytes.begin(), bytes.end()), section, key, value);
+    return writeFileReplacing(path, std::vector<uint8_t>(text.begin(), text.end()), error);
+}
+
+std::string korvatIniPath() {
+    if (const char* explicitPath = std::getenv("KORVAT_INI"); explicitPath && *explicitPath) return explicitPath;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
+        return std::string(config) + "/korvat/korvat.ini";
+    if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.config/korvat/korvat.ini";
+    return "korvat.ini";
+}
+
+}  // namespace korvat
