@@ -57,7 +57,7 @@ void BM_encodeGameFile(benchmark::State& state) {
     fullHistory();
     for (auto _ : state) benchmark::DoNotOptimize(encodeGameFile());
 }
-BENCHMARK(BM_encodeGameFile);
+BENCHMARK(BM_encodeGameFile)->Name("writeGameFile/encode-2047-moves");
 
 void BM_decodeAndRestoreGameFile(benchmark::State& state) {
     fullHistory();
@@ -70,7 +70,7 @@ void BM_decodeAndRestoreGameFile(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
 }
-BENCHMARK(BM_decodeAndRestoreGameFile);
+BENCHMARK(BM_decodeAndRestoreGameFile)->Name("readGameFile/decode-2047-moves");
 
 void BM_writeGameFile(benchmark::State& state) {
     fullHistory();
@@ -79,7 +79,7 @@ void BM_writeGameFile(benchmark::State& state) {
     for (auto _ : state)
         if (!writeGameFile(path, error)) std::abort();
 }
-BENCHMARK(BM_writeGameFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_writeGameFile)->Name("writeGameFile/2047-moves")->Unit(benchmark::kMicrosecond);
 
 void BM_readGameFile(benchmark::State& state) {
     fullHistory();
@@ -89,7 +89,7 @@ void BM_readGameFile(benchmark::State& state) {
     for (auto _ : state)
         if (!readGameFile(path)) std::abort();
 }
-BENCHMARK(BM_readGameFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_readGameFile)->Name("readGameFile/2047-moves")->Unit(benchmark::kMicrosecond);
 
 void BM_writeLogFile(benchmark::State& state) {
     fullLog();
@@ -98,7 +98,7 @@ void BM_writeLogFile(benchmark::State& state) {
     for (auto _ : state)
         if (!writeLogFile(path, gameLog, error)) std::abort();
 }
-BENCHMARK(BM_writeLogFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_writeLogFile)->Name("writeLog")->Unit(benchmark::kMicrosecond);
 
 void BM_readLogFile(benchmark::State& state) {
     fullLog();
@@ -108,9 +108,8 @@ void BM_readLogFile(benchmark::State& state) {
     for (auto _ : state)
         if (!readLogFile(path, gameLog, error)) std::abort();
 }
-BENCHMARK(BM_readLogFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_readLogFile)->Name("readLog")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace korvat
 
-BENCHMARK_MAIN();

@@ -264,3 +264,27 @@ TEST_F(NoAllocation, PairingGamesSelectDiscardAndUndo) {
 
 }  // namespace
 }  // namespace korvat::test
+
+#include "view/table_drawing.h"
+
+namespace korvat::test {
+namespace {
+
+// The same whole games with the table drawing installed, as the desktop
+// program plays them: composing, marking drop targets and moving the carried
+// cards allocate nothing either. The first deal of each game has loaded its
+// card pictures, so the count starts after that.
+TEST_F(NoAllocation, WholeGamesWithTheTableDrawn) {
+    if (!view::startGraphics()) GTEST_SKIP() << "no card pictures found";
+    prefs.Sizes = -1;  // the pile sizes are drawn as text too
+    EXPECT_EQ(playWhileCounting(827, 3, 200), 0);
+    EXPECT_EQ(playWhileCounting(901, 3, 120), 0);  // the small card pictures
+    EXPECT_EQ(playWhileCounting(827, 4, 120), 0);  // and back to the large ones
+    EXPECT_TRUE(headless.messages.empty());
+    EXPECT_GE(done[Move], 10);
+    EXPECT_GE(done[Drags], 500);
+    drawingHooks = DrawingHooks{};
+}
+
+}  // namespace
+}  // namespace korvat::test
