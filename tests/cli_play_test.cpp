@@ -66,18 +66,8 @@ struct Output {
 Output run(std::vector<std::string> args) {
     resetLog();
     lastScore = 0;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Output o;
-    o.status = cli::run(args, out, err);
-    for (auto [f, s] : {std::pair{out, &o.out}, std::pair{err, &o.err}}) {
-        std::rewind(f);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s->append(buf, n);
-        std::fclose(f);
-    }
-    return o;
+    CliOutput c = runCli(args);
+    return {c.status, c.out, c.err};
 }
 
 Output play(std::vector<std::string> rest) {

@@ -8,25 +8,7 @@
 namespace korvat::test {
 namespace {
 
-struct Output {
-    int status;
-    std::string out, err;
-};
-
-Output runCli(std::vector<std::string> args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Output o;
-    o.status = cli::run(args, out, err);
-    for (auto [f, s] : {std::pair{out, &o.out}, std::pair{err, &o.err}}) {
-        std::rewind(f);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s->append(buf, n);
-        std::fclose(f);
-    }
-    return o;
-}
+using Output = CliOutput;
 
 TEST(Cli, GamesListsEveryRow) {
     Output o = runCli({"games"});

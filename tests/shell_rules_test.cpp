@@ -312,17 +312,9 @@ TEST_F(Rules, ReservesAreDarkWhileTheBoxIsUpAndOnlyThen) {
 std::string cliPlay(std::vector<std::string> args) {
     resetLog();
     lastScore = 0;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int status = cli::run(args, out, err);
-    std::string text;
-    std::rewind(out);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) text.append(buf, n);
-    std::fclose(out);
-    std::fclose(err);
-    EXPECT_EQ(status, 0);
+    CliOutput run = runCli(args);
+    const std::string& text = run.out;
+    EXPECT_EQ(run.status, 0);
     const size_t at = text.find("\"messages\":");
     return at == std::string::npos ? "<none>" : text.substr(at, text.size() - at - 2);
 }

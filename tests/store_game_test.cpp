@@ -864,24 +864,9 @@ TEST_F(FileCommands, SavedGameNamedOnTheCommandLine) {
 
 // ---- korvat-cli ----
 
-struct CliRun {
-    int status;
-    std::string out, err;
-};
+using CliRun = CliOutput;
 
-CliRun cli(const std::vector<std::string>& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    CliRun r{cli::run(args, out, err), "", ""};
-    for (auto [f, s] : {std::pair{out, &r.out}, std::pair{err, &r.err}}) {
-        std::rewind(f);
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s->append(buf, n);
-        std::fclose(f);
-    }
-    return r;
-}
+CliRun cli(const std::vector<std::string>& args) { return runCli(args); }
 
 TEST(CliFiles, SaveLoadAndLog) {
     ScratchFolder folder;

@@ -1,8 +1,10 @@
 #include "test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
+#include "cli/commands.h"
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/pointer.h"
@@ -70,6 +72,20 @@ Card& TableTest::put(Pile& p, int value, int faceDown) {
     insertCardAbove(p, p.top, c);
     layoutPile(p);
     return c;
+}
+
+CliOutput runCli(const std::vector<std::string>& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    CliOutput o{cli::run(args, out, err), {}, {}};
+    for (auto [f, text] : {std::pair{out, &o.out}, std::pair{err, &o.err}}) {
+        std::rewind(f);
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
+        std::fclose(f);
+    }
+    return o;
 }
 
 std::vector<int> values(const Pile& pile) {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/catalogue.h"
@@ -39,6 +40,13 @@ protected:
     Pile& pile(int index) { return *pileAt(index); }
     int nextSlot = 0;
 };
+
+// One run of korvat-cli in this process: its exit status and what it wrote.
+struct CliOutput {
+    int status;
+    std::string out, err;
+};
+CliOutput runCli(const std::vector<std::string>& args);
 
 // Values of a pile from bottom to top.
 std::vector<int> values(const Pile& pile);

@@ -21,10 +21,14 @@
 #include "view/graph.h"
 #include "view/pictures.h"
 #include "view/table_drawing.h"
+#include "test_support.h"
 #include "view_test_support.h"
 
 namespace korvat::view {
 namespace {
+
+using test::CliOutput;
+using test::runCli;
 
 // ---------------------------------------------------------------- counter
 
@@ -476,24 +480,6 @@ TEST_F(WindowCommandTest, GraphNeedsLoggedDealsOfThisGame) {
 }
 
 // -------------------------------------------------------------- korvat-cli
-
-struct CliOutput {
-    int status;
-    std::string err;
-};
-
-CliOutput runCli(const std::vector<std::string>& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    CliOutput o{cli::run(args, out, err), {}};
-    std::rewind(err);
-    char buf[1024];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, err)) > 0) o.err.append(buf, n);
-    std::fclose(out);
-    std::fclose(err);
-    return o;
-}
 
 Surface readPng(const std::string& path) {
     QImage image(QString::fromStdString(path));
