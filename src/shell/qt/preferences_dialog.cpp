@@ -73,7 +73,15 @@ PreferencesDialog::PreferencesDialog(MainWindow* owner)
             const int id = c.id;
             connect(button, &QAbstractButton::clicked, this, [this, id] { clicked(id); });
         }
-        widget->setGeometry(pixelRect(c.x, c.y, c.width, c.height));
+        QRect place = pixelRect(c.x, c.y, c.width, c.height);
+        // Check marks and radio marks are wider here than the layout
+        // allowed for, so a label may take the room it needs up to the
+        // dialog's edge rather than be cut off.
+        if (c.kind == PreferencesControlKind::CheckBox || c.kind == PreferencesControlKind::RadioButton) {
+            const int room = pixelRect(0, 0, kPreferencesWidth, kPreferencesHeight).width() - place.x() - 2;
+            place.setWidth(qMax(place.width(), qMin(widget->sizeHint().width(), room)));
+        }
+        widget->setGeometry(place);
     }
     setFixedSize(pixelRect(0, 0, kPreferencesWidth, kPreferencesHeight).size());
     showMarks();
