@@ -196,7 +196,18 @@ private slots:
                 QAbstractButton* b = d.control(c.id);
                 QVERIFY2(b, qPrintable(QString::number(c.id)));
                 QCOMPARE(b->text(), QString::fromLatin1(c.text));
-                QCOMPARE(b->geometry(), d.pixelRect(c.x, c.y, c.width, c.height));
+                // Placed where the layout says; labels may run wider so as
+                // not to be cut, never past the dialog's edge.
+                const QRect laid = d.pixelRect(c.x, c.y, c.width, c.height);
+                QCOMPARE(b->geometry().topLeft(), laid.topLeft());
+                QCOMPARE(b->geometry().height(), laid.height());
+                QVERIFY(b->geometry().width() >= laid.width());
+                QVERIFY(b->geometry().right() < d.width());
+                if (c.kind != PreferencesControlKind::PushButton &&
+                    c.kind != PreferencesControlKind::DefaultPushButton)
+                    QVERIFY2(b->geometry().width() >= b->sizeHint().width() ||
+                                 b->geometry().right() >= d.width() - 3,
+                             qPrintable(QStringLiteral("label of %1 cut off").arg(c.id)));
             }
             auto* ok = qobject_cast<QPushButton*>(d.control(PreferencesId::Ok));
             QVERIFY(ok && ok->isDefault());
