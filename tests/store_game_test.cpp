@@ -170,7 +170,7 @@ void undoEverything() {
 //
 // Klondike (827) has 13 piles: 0..3 foundations, 4..10 the tableau, 11 the
 // waste, 12 the stock.
-struct FileSpec {
+struct HandMadeFile {
     std::string signature = "<KORVAT>";
     unsigned game = 827;
     uint32_t number = 4242;
@@ -182,7 +182,7 @@ struct FileSpec {
     std::vector<std::array<int32_t, 24>> definitions;
     std::vector<uint8_t> trailing;
 
-    FileSpec() {
+    HandMadeFile() {
         piles.resize(13);
         piles[0] = {{0, 0}};                // the ace of spades on its foundation
         piles[4] = {{1, 1}, {2, 0}};        // face down under face up
@@ -273,16 +273,16 @@ TEST_F(SavedGameBytes, HandBuiltFileIsReadIntoTheTable) {
     deal(901, 3);  // Spider is being played
     layoutRecord(827, 4).rankBuild = RankBuild::UpOrDown;  // changed in the pile editor
     prefs.Sound = -1;
-    FileSpec spec;
-    spec.definitions[4][0] = 3;   // column
-    spec.definitions[4][1] = 3;   // row
-    spec.definitions[4][5] = Fan::Right;
-    spec.definitions[4][6] = Accept::OneCard;
-    spec.definitions[5][3] = 1;   // faceDownCount
-    spec.definitions[6][4] = 7;   // sizeLimit
-    spec.definitions[4][2] = 2;   // dealCount 2 and 1 instead of 1 and 2: still 52 in all
-    spec.definitions[5][2] = 1;
-    ASSERT_TRUE(load(spec.bytes()));
+    HandMadeFile file;
+    file.definitions[4][0] = 3;   // column
+    file.definitions[4][1] = 3;   // row
+    file.definitions[4][5] = Fan::Right;
+    file.definitions[4][6] = Accept::OneCard;
+    file.definitions[5][3] = 1;   // faceDownCount
+    file.definitions[6][4] = 7;   // sizeLimit
+    file.definitions[4][2] = 2;   // dealCount 2 and 1 instead of 1 and 2: still 52 in all
+    file.definitions[5][2] = 1;
+    ASSERT_TRUE(load(file.bytes()));
 
     EXPECT_EQ(currentGame->commandId, 827);
     EXPECT_EQ(gameNumber, 4242u);
@@ -330,9 +330,9 @@ TEST_F(SavedGameBytes, FileEndingAfterTheMovesKeepsTheLayout) {
     layoutRecord(827, 4).column = 15;  // an edit made in this run
     layoutRecord(827, 4).acceptCount = Accept::Nothing;
     deal(901, 1);
-    FileSpec spec;
-    spec.withDefinitions = false;
-    ASSERT_TRUE(load(spec.bytes()));
+    HandMadeFile file;
+    file.withDefinitions = false;
+    ASSERT_TRUE(load(file.bytes()));
     EXPECT_EQ(pileOf(4).column, 15);
     EXPECT_EQ(pileOf(4).acceptCount, Accept::Nothing);
     EXPECT_EQ(pileOf(4).x, 15 * 35 + 6);
@@ -530,9 +530,9 @@ protected:
 constexpr const char* kNotOurs = "I'm sorry, but I can only load saved Korvat games.";
 
 TEST_F(SavedGameRefusal, WrongSignature) {
-    FileSpec spec;
-    spec.signature = "<KORVAX>";
-    expectRefused(spec.bytes(), "one letter wrong", kNotOurs);
+    HandMadeFile file;
+    file.signature = "<KORVAX>";
+    expectRefused(file.bytes(), "one letter wrong", kNotOurs);
     expectRefused({'G', 'I', 'F'}, "a short file of something else", kNotOurs);
     expectRefused({'<', 'K', 'O', 'R'}, "the signature's first bytes only");
     expectRefused({}, "an empty file");
@@ -540,34 +540,34 @@ TEST_F(SavedGameRefusal, WrongSignature) {
 
 TEST_F(SavedGameRefusal, WrongGameOrCards) {
     for (unsigned id : {0u, 499u, 599u, 1000u, 65535u}) {
-        FileSpec spec;
-        spec.game = id;
-        expectRefused(spec.bytes(), "game id " + std::to_string(id));
+        HandMadeFile file;
+        file.game = id;
+        expectRefused(file.bytes(), "game id " + std::to_string(id));
     }
     {
-        FileSpec spec;
-        spec.piles[12].pop_back();
-        expectRefused(spec.bytes(), "51 cards");
+        HandMadeFile file;
+        file.piles[12].pop_back();
+        expectRefused(file.bytes(), "51 cards");
     }
     {
-        FileSpec spec;
-        spec.piles[11].push_back({7, 0});
-        expectRefused(spec.bytes(), "53 cards");
+        HandMadeFile file;
+        file.piles[11].push_back({7, 0});
+        expectRefused(file.bytes(), "53 cards");
     }
     {
-        FileSpec spec;
-        spec.piles[12].assign(2000, {5, 1});
-        expectRefused(spec.bytes(), "far more cards than the deck");
+        HandMadeFile file;
+        file.piles[12].assign(2000, {5, 1});
+        expectRefused(file.bytes(), "far more cards than the deck");
     }
     for (unsigned value : {52u, 65535u}) {
-        FileSpec spec;
-        spec.piles[12][3].first = value;
-        expectRefused(spec.bytes(), "card value " + std::to_string(value));
+        HandMadeFile file;
+        file.piles[12][3].first = value;
+        expectRefused(file.bytes(), "card value " + std::to_string(value));
     }
     {
-        FileSpec spec;
-        spec.piles[4][0].second = 3;
-        expectRefused(spec.bytes(), "face state 3");
+        HandMadeFile file;
+        file.piles[4][0].second = 3;
+        expectRefused(file.bytes(), "face state 3");
     }
 }
 
@@ -586,11 +586,11 @@ TEST_F(SavedGameRefusal, HistoryThatDoesNotReplay) {
         {"fails only after the newest is undone", {{0, 5, 0, 0}, {0, 4, 0, 0}}},
     };
     for (const auto& [what, moves] : histories) {
-        FileSpec spec;
-        spec.moves = moves;
-        expectRefused(spec.bytes(), what);
+        HandMadeFile file;
+        file.moves = moves;
+        expectRefused(file.bytes(), what);
     }
-    FileSpec full;
+    HandMadeFile full;
     full.moves.assign(2048, {-1, 4, -1, 0});
     expectRefused(full.bytes(), "2048 moves");
 }
@@ -610,43 +610,43 @@ TEST_F(SavedGameRefusal, DamagedLayout) {
         {"placement -3", 4, 6, -3},
     };
     for (const Change& c : changes) {
-        FileSpec spec;
-        spec.definitions[static_cast<size_t>(c.pile)][static_cast<size_t>(c.field)] = c.value;
-        expectRefused(spec.bytes(), c.what);
+        HandMadeFile file;
+        file.definitions[static_cast<size_t>(c.pile)][static_cast<size_t>(c.field)] = c.value;
+        expectRefused(file.bytes(), c.what);
     }
     {
-        FileSpec spec;  // a negative deal made up for elsewhere: the total is right
-        spec.definitions[0][2] = -1;
-        spec.definitions[12][2] = 25;
-        expectRefused(spec.bytes(), "negative deal, total 52");
+        HandMadeFile file;  // a negative deal made up for elsewhere: the total is right
+        file.definitions[0][2] = -1;
+        file.definitions[12][2] = 25;
+        expectRefused(file.bytes(), "negative deal, total 52");
     }
     {
-        FileSpec spec;
-        spec.pileCount = 12;
-        spec.definitions.pop_back();
-        expectRefused(spec.bytes(), "12 pile records");
+        HandMadeFile file;
+        file.pileCount = 12;
+        file.definitions.pop_back();
+        expectRefused(file.bytes(), "12 pile records");
     }
     {
-        FileSpec spec;
-        spec.pileCount = 14;
-        spec.definitions.push_back(spec.definitions.back());
-        expectRefused(spec.bytes(), "14 pile records");
+        HandMadeFile file;
+        file.pileCount = 14;
+        file.definitions.push_back(file.definitions.back());
+        expectRefused(file.bytes(), "14 pile records");
     }
     {
-        FileSpec spec;
-        spec.pileCount = 14;
-        expectRefused(spec.bytes(), "a pile count of 14 over 13 records");
+        HandMadeFile file;
+        file.pileCount = 14;
+        expectRefused(file.bytes(), "a pile count of 14 over 13 records");
     }
     {
-        FileSpec spec;
-        spec.trailing = {0};
-        expectRefused(spec.bytes(), "a byte after the layout");
+        HandMadeFile file;
+        file.trailing = {0};
+        expectRefused(file.bytes(), "a byte after the layout");
     }
 }
 
 TEST_F(SavedGameRefusal, FilesCutShort) {
-    const std::vector<uint8_t> whole = FileSpec().bytes();
-    FileSpec noLayout;
+    const std::vector<uint8_t> whole = HandMadeFile().bytes();
+    HandMadeFile noLayout;
     noLayout.withDefinitions = false;
     const size_t afterMoves = noLayout.bytes().size();
     ASSERT_TRUE(load(noLayout.bytes()));  // the one short file that is whole
