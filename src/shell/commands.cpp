@@ -29,15 +29,17 @@ static void dealNumber(uint32_t number) {
     startGame();
 }
 
-void commandNew() {
-    if (carrying() || !confirm("Start new game?")) return;
+bool commandNew() {
+    if (carrying() || !confirm("Start new game?")) return false;
     newGameNumber();
     startGame();
+    return true;
 }
 
-void commandRestart() {
-    if (carrying() || !confirm("Restart this game?")) return;
+bool commandRestart() {
+    if (carrying() || !confirm("Restart this game?")) return false;
     dealNumber(gameNumber);
+    return true;
 }
 
 void commandUndo() {

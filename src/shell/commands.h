@@ -12,8 +12,9 @@ bool confirm(const char* text);
 // Shows the message of a command switched off in the preferences.
 void featureDisabled();
 
-void commandNew();
-void commandRestart();
+// New and Restart ask first (while Prompt is on); true when they dealt.
+bool commandNew();
+bool commandRestart();
 void commandUndo();
 void commandAuto();
 void commandStep();

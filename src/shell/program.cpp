@@ -76,16 +76,9 @@ bool runCommand(int id) {
     if (carrying()) return true;
     switch (id) {
         case Command::New:
-            if (!confirm("Start new game?")) break;
-            newGameNumber();
-            startGame();
-            gameFileName.clear();
+            if (commandNew()) gameFileName.clear();
             break;
-        case Command::Restart:
-            if (!confirm("Restart this game?")) break;
-            dealRandom.state = gameNumber;
-            startGame();
-            break;
+        case Command::Restart: commandRestart(); break;
         case Command::Exit:
             return !confirm("Are you sure you want to quit?");
         case Command::ShowAllCards:
