@@ -155,7 +155,7 @@ bool openGraphics() {
 void closeGraphics() {
     for (Surface* s : {&backPicture, &dragImage, &tableImage, &cardPicture, &windowSurface}) {
         s->width = s->height = 0;
-        std::vector<uint32_t>().swap(s->pixels);
+        PixelBuffer().swap(s->pixels);
     }
     textFont = BitmapFont{};
 }
@@ -176,7 +176,7 @@ bool loadSmallCards() {
 
 void freeLargeCards() {
     cardPicture.width = cardPicture.height = 0;
-    std::vector<uint32_t>().swap(cardPicture.pixels);
+    PixelBuffer().swap(cardPicture.pixels);
 }
 
 void freeSmallCards() { freeLargeCards(); }

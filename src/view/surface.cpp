@@ -10,7 +10,10 @@ uint32_t markBrush = kDarkGreyBrush;
 void Surface::allocate(int w, int h) {
     width = std::max(w, 0);
     height = std::max(h, 0);
-    pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    // A fresh buffer: zeroed by the system, untouched until drawn on.
+    PixelBuffer fresh;
+    fresh.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    pixels.swap(fresh);
 }
 
 namespace {

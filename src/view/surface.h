@@ -6,14 +6,43 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace korvat {
 
+// Pixel memory comes zeroed from the system and is not written when it is
+// made, so a surface costs resident memory only for the parts drawn on (the
+// drag scratch image, say, until cards are first carried).
+template <typename T>
+struct ZeroedPages {
+    using value_type = T;
+    ZeroedPages() = default;
+    template <typename U>
+    ZeroedPages(const ZeroedPages<U>&) {}
+    T* allocate(std::size_t n) {
+        if (void* p = std::calloc(n, sizeof(T))) return static_cast<T*>(p);
+        throw std::bad_alloc();
+    }
+    void deallocate(T* p, std::size_t) { std::free(p); }
+    // Elements made without a value keep the zeroes the memory came with.
+    template <typename U>
+    void construct(U*) noexcept {}
+    template <typename U, typename... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+    friend bool operator==(const ZeroedPages&, const ZeroedPages&) { return true; }
+};
+
+using PixelBuffer = std::vector<uint32_t, ZeroedPages<uint32_t>>;
+
 struct Surface {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels;  // rows top to bottom, `width` pixels each
+    PixelBuffer pixels;  // rows top to bottom, `width` pixels each
 
     // Allocates a black surface. The only allocation a surface ever makes.
     void allocate(int w, int h);
