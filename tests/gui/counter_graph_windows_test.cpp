@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "gui_test_support.h"
 #include "model/catalogue.h"
 #include "model/deal.h"
 #include "model/drawing.h"
@@ -65,17 +66,10 @@ class CounterGraphWindowsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(scratch.isValid());
-        QVERIFY(QDir::setCurrent(scratch.path()));
-        qputenv("KORVAT_INI", (scratch.path() + QStringLiteral("/korvat.ini")).toLocal8Bit());
-    }
+    void initTestCase() { QVERIFY(test::enterTestFolder(scratch)); }
 
     void init() {
-        reloadCatalogue();
-        resetLog();
-        resetPointerPlay();
-        prefs = Preferences{};
+        test::startAsFirstRun(scratch);
         view::countStock = 0;
         shown.clear();
         window = new MainWindow();

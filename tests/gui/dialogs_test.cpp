@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "gui_test_support.h"
 #include "model/catalogue.h"
 #include "model/deal.h"
 #include "model/gamelog.h"
@@ -131,20 +132,10 @@ class DialogsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(files.isValid());
-        QVERIFY(QDir::setCurrent(files.path()));
-        qputenv("KORVAT_INI", files.filePath(QStringLiteral("korvat.ini")).toLocal8Bit());
-    }
+    void initTestCase() { QVERIFY(test::enterTestFolder(files)); }
 
     void init() {
-        // Each run starts as a first run: no settings, no log.
-        QFile::remove(files.filePath(QStringLiteral("korvat.ini")));
-        QFile::remove(files.filePath(QStringLiteral("LOG.DAT")));
-        reloadCatalogue();
-        resetLog();
-        resetPointerPlay();
-        prefs = Preferences{};
+        test::startAsFirstRun(files);
         captions.clear();
         table.editMode = 0;
         window = new MainWindow();

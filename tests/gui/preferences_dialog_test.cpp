@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "gui_test_support.h"
 #include "model/catalogue.h"
 #include "model/deal.h"
 #include "model/gamelog.h"
@@ -100,19 +101,10 @@ class PreferencesDialogTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        QVERIFY(files.isValid());
-        QVERIFY(QDir::setCurrent(files.path()));
-        qputenv("KORVAT_INI", files.filePath(QStringLiteral("korvat.ini")).toLocal8Bit());
-    }
+    void initTestCase() { QVERIFY(test::enterTestFolder(files)); }
 
     void init() {
-        QFile::remove(files.filePath(QStringLiteral("korvat.ini")));
-        QFile::remove(files.filePath(QStringLiteral("LOG.DAT")));
-        reloadCatalogue();
-        resetLog();
-        resetPointerPlay();
-        prefs = Preferences{};
+        test::startAsFirstRun(files);
         captions.clear();
         answer = IdOk;
         counterClosings = 0;
