@@ -31,6 +31,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "drawing_tools.h"
+
 namespace {
 
 const QColor kPaper(255, 255, 255);
@@ -48,49 +50,6 @@ QImage blankImage(int size) {
     QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
-}
-
-// ---------------------------------------------------------------------------
-// Suit shapes in a box of 1 x 1, y downwards.
-
-QPainterPath heartPath() {
-    QPainterPath p;
-    p.moveTo(0.5, 1.0);
-    p.cubicTo(0.40, 0.84, 0.0, 0.62, 0.0, 0.30);
-    p.cubicTo(0.0, 0.10, 0.14, 0.0, 0.28, 0.0);
-    p.cubicTo(0.40, 0.0, 0.48, 0.08, 0.5, 0.20);
-    p.cubicTo(0.52, 0.08, 0.60, 0.0, 0.72, 0.0);
-    p.cubicTo(0.86, 0.0, 1.0, 0.10, 1.0, 0.30);
-    p.cubicTo(1.0, 0.62, 0.60, 0.84, 0.5, 1.0);
-    p.closeSubpath();
-    return p;
-}
-
-QPainterPath spadePath() {
-    QPainterPath p;
-    p.moveTo(0.5, 0.0);
-    p.cubicTo(0.40, 0.16, 0.0, 0.36, 0.0, 0.60);
-    p.cubicTo(0.0, 0.78, 0.13, 0.86, 0.26, 0.86);
-    p.cubicTo(0.36, 0.86, 0.43, 0.81, 0.47, 0.75);
-    p.cubicTo(0.46, 0.86, 0.40, 0.95, 0.28, 1.0);
-    p.lineTo(0.72, 1.0);
-    p.cubicTo(0.60, 0.95, 0.54, 0.86, 0.53, 0.75);
-    p.cubicTo(0.57, 0.81, 0.64, 0.86, 0.74, 0.86);
-    p.cubicTo(0.87, 0.86, 1.0, 0.78, 1.0, 0.60);
-    p.cubicTo(1.0, 0.36, 0.60, 0.16, 0.5, 0.0);
-    p.closeSubpath();
-    return p;
-}
-
-QPainterPath diamondPath() {
-    QPainterPath p;
-    p.moveTo(0.5, 0.0);
-    p.quadTo(0.64, 0.28, 0.92, 0.5);
-    p.quadTo(0.64, 0.72, 0.5, 1.0);
-    p.quadTo(0.36, 0.72, 0.08, 0.5);
-    p.quadTo(0.36, 0.28, 0.5, 0.0);
-    p.closeSubpath();
-    return p;
 }
 
 // Fills a unit shape scaled into box.
@@ -183,7 +142,7 @@ QImage mainIcon(int size) {
     turnAbout(p, pivot, 12.0);
     p.translate(5.0, 0.0);
     cardBlank(p, card, 4.0, rim);
-    const QPainterPath heart = heartPath();
+    const QPainterPath heart = korvat::tools::suitPath(2);
     if (detailed) {
         fillShape(p, heart, QRectF(card.left() + 7.0, card.top() + 14.5, 16.0, 15.0), kRedInk);
         QFont font(QStringLiteral("DejaVu Sans"));
@@ -248,7 +207,7 @@ QImage counterIcon() {
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF card(2.5, 1.5, 20.0, 28.0);
     cardBlank(p, card, 2.5, 1.0);
-    fillShape(p, spadePath(), QRectF(6.0, 5.0, 10.0, 11.0), kBlackInk);
+    fillShape(p, korvat::tools::suitPath(0), QRectF(6.0, 5.0, 10.0, 11.0), kBlackInk);
 
     p.setRenderHint(QPainter::Antialiasing, false);
     const QColor bar(40, 150, 70);
@@ -281,12 +240,12 @@ QImage fanIcon() {
     p.restore();
     p.save();
     cardBlank(p, card, 2.0, 1.0);
-    fillShape(p, spadePath(), QRectF(card.left() + 1.6, card.top() + 2.0, 5.5, 6.5), kBlackInk);
+    fillShape(p, korvat::tools::suitPath(0), QRectF(card.left() + 1.6, card.top() + 2.0, 5.5, 6.5), kBlackInk);
     p.restore();
     p.save();
     turnAbout(p, pivot, 22.0);
     cardBlank(p, card, 2.0, 1.0);
-    fillShape(p, diamondPath(), QRectF(card.left() + 2.0, card.top() + 3.5, 8.0, 11.0), kRedInk);
+    fillShape(p, korvat::tools::suitPath(3), QRectF(card.left() + 2.0, card.top() + 3.5, 8.0, 11.0), kRedInk);
     p.restore();
     return img;
 }
@@ -363,14 +322,6 @@ bool writeIcon(const QString& dir, const char* name, const QImage& img) {
     return true;
 }
 
-// Qt's complaint about a missing runtime folder means nothing to a program
-// that only draws into memory; everything else is passed on.
-void quietMessages(QtMsgType, const QMessageLogContext&, const QString& message) {
-    if (!message.startsWith(QLatin1String("QStandardPaths:"))) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -378,11 +329,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: korvat-make-icons OUTDIR\n");
         return 2;
     }
-    // Drawing needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qInstallMessageHandler(quietMessages);
+    korvat::tools::drawWithoutDisplay();
     QGuiApplication app(argc, argv);
     const QString dir = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(dir)) {

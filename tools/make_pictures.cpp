@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "drawing_tools.h"
 #include "pcx_writer.h"
 
 namespace {
@@ -129,63 +130,6 @@ void putBitmap(QImage& img, int x, int y, const Bitmap& bitmap, const QColor& co
     }
 }
 
-// ---------------------------------------------------------------------------
-// Suit shapes, drawn in a box of 1 x 1 (y downwards).
-
-QPainterPath suitPath(int suit) {
-    QPainterPath p;
-    switch (suit) {
-    case 0:  // spade
-        p.moveTo(0.5, 0.0);
-        p.cubicTo(0.40, 0.16, 0.0, 0.36, 0.0, 0.60);
-        p.cubicTo(0.0, 0.78, 0.13, 0.86, 0.26, 0.86);
-        p.cubicTo(0.36, 0.86, 0.43, 0.81, 0.47, 0.75);
-        p.cubicTo(0.46, 0.86, 0.40, 0.95, 0.28, 1.0);
-        p.lineTo(0.72, 1.0);
-        p.cubicTo(0.60, 0.95, 0.54, 0.86, 0.53, 0.75);
-        p.cubicTo(0.57, 0.81, 0.64, 0.86, 0.74, 0.86);
-        p.cubicTo(0.87, 0.86, 1.0, 0.78, 1.0, 0.60);
-        p.cubicTo(1.0, 0.36, 0.60, 0.16, 0.5, 0.0);
-        p.closeSubpath();
-        break;
-    case 1:  // club
-        p.setFillRule(Qt::WindingFill);
-        p.addEllipse(QPointF(0.5, 0.25), 0.235, 0.235);
-        p.addEllipse(QPointF(0.235, 0.6), 0.235, 0.235);
-        p.addEllipse(QPointF(0.765, 0.6), 0.235, 0.235);
-        p.addRect(QRectF(0.42, 0.3, 0.16, 0.4));
-        {
-            QPainterPath stem;
-            stem.moveTo(0.46, 0.55);
-            stem.cubicTo(0.46, 0.8, 0.4, 0.93, 0.28, 1.0);
-            stem.lineTo(0.72, 1.0);
-            stem.cubicTo(0.6, 0.93, 0.54, 0.8, 0.54, 0.55);
-            stem.closeSubpath();
-            p.addPath(stem);
-        }
-        break;
-    case 2:  // heart
-        p.moveTo(0.5, 1.0);
-        p.cubicTo(0.42, 0.86, 0.0, 0.62, 0.0, 0.30);
-        p.cubicTo(0.0, 0.10, 0.14, 0.0, 0.28, 0.0);
-        p.cubicTo(0.40, 0.0, 0.48, 0.08, 0.5, 0.19);
-        p.cubicTo(0.52, 0.08, 0.60, 0.0, 0.72, 0.0);
-        p.cubicTo(0.86, 0.0, 1.0, 0.10, 1.0, 0.30);
-        p.cubicTo(1.0, 0.62, 0.58, 0.86, 0.5, 1.0);
-        p.closeSubpath();
-        break;
-    default:  // diamond
-        p.moveTo(0.5, 0.0);
-        p.quadTo(0.66, 0.28, 0.9, 0.5);
-        p.quadTo(0.66, 0.72, 0.5, 1.0);
-        p.quadTo(0.34, 0.72, 0.1, 0.5);
-        p.quadTo(0.34, 0.28, 0.5, 0.0);
-        p.closeSubpath();
-        break;
-    }
-    return p;
-}
-
 // Fills a suit shape of w x h centred on c, upside down when turned.
 void fillSuit(QPainter& p, int suit, QPointF c, double w, double h, const QColor& colour,
               bool turned = false) {
@@ -196,7 +140,7 @@ void fillSuit(QPainter& p, int suit, QPointF c, double w, double h, const QColor
     }
     p.translate(-w / 2, -h / 2);
     p.scale(w, h);
-    p.fillPath(suitPath(suit), colour);
+    p.fillPath(korvat::tools::suitPath(suit), colour);
     p.restore();
 }
 
@@ -1128,14 +1072,6 @@ bool writePicture(const QString& dir, const char* name, int width, int height,
     return true;
 }
 
-// Qt's complaint about a missing runtime folder means nothing to a program
-// that only draws into memory; everything else is passed on.
-void quietMessages(QtMsgType, const QMessageLogContext&, const QString& message) {
-    if (!message.startsWith(QLatin1String("QStandardPaths:"))) {
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-    }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -1143,11 +1079,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: korvat-make-pictures OUTDIR\n");
         return 2;
     }
-    // Drawing needs no display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    qInstallMessageHandler(quietMessages);
+    korvat::tools::drawWithoutDisplay();
     QGuiApplication app(argc, argv);
     const QString dir = QString::fromLocal8Bit(argv[1]);
     if (!QDir().mkpath(dir)) {
