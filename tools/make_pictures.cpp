@@ -44,6 +44,24 @@ using korvat::tools::Rgb;
 
 constexpr double kPi = std::numbers::pi;
 
+// A five-pointed star of outer radius r centred on `at`; the inner corners
+// lie at `inner` times r.
+QPainterPath starPath(QPointF at, double r, double inner) {
+    QPainterPath path;
+    for (int i = 0; i < 10; ++i) {
+        const double a = -kPi / 2 + i * kPi / 5;
+        const double rr = (i % 2 == 0) ? r : r * inner;
+        const QPointF q(at.x() + rr * std::cos(a), at.y() + rr * std::sin(a));
+        if (i == 0) {
+            path.moveTo(q);
+        } else {
+            path.lineTo(q);
+        }
+    }
+    path.closeSubpath();
+    return path;
+}
+
 // ---------------------------------------------------------------------------
 // Colours. The first ones are put into the palette exactly.
 
@@ -495,21 +513,7 @@ void starBack(QPainter& p, const QRectF& f, double s) {
     g.setColorAt(1, QColor(30, 50, 118));
     p.fillRect(f, g);
     const QPointF c = f.center();
-    auto star = [&](QPointF at, double r, const QColor& col) {
-        QPainterPath path;
-        for (int i = 0; i < 10; ++i) {
-            const double a = -kPi / 2 + i * kPi / 5;
-            const double rr = (i % 2 == 0) ? r : r * 0.45;
-            const QPointF q(at.x() + rr * std::cos(a), at.y() + rr * std::sin(a));
-            if (i == 0) {
-                path.moveTo(q);
-            } else {
-                path.lineTo(q);
-            }
-        }
-        path.closeSubpath();
-        p.fillPath(path, col);
-    };
+    auto star = [&](QPointF at, double r, const QColor& col) { p.fillPath(starPath(at, r, 0.45), col); };
     const double step = 11 * s;
     for (int i = -4; i <= 4; ++i) {
         for (int j = -5; j <= 5; ++j) {
@@ -926,21 +930,7 @@ void drawWinTile(QImage& img, int ox, int oy) {
     const QRectF tile(ox, oy, 216, 64);
     p.fillRect(tile, QColor(24, 30, 84));
     p.setClipRect(tile);
-    auto star = [&](QPointF at, double r, const QColor& col) {
-        QPainterPath path;
-        for (int i = 0; i < 10; ++i) {
-            const double a = -kPi / 2 + i * kPi / 5;
-            const double rr = (i % 2 == 0) ? r : r * 0.42;
-            const QPointF q(at.x() + rr * std::cos(a), at.y() + rr * std::sin(a));
-            if (i == 0) {
-                path.moveTo(q);
-            } else {
-                path.lineTo(q);
-            }
-        }
-        path.closeSubpath();
-        p.fillPath(path, col);
-    };
+    auto star = [&](QPointF at, double r, const QColor& col) { p.fillPath(starPath(at, r, 0.42), col); };
     // Confetti and stars, kept clear of the edges so the tiles join cleanly.
     const QColor confetti[5] = {QColor(236, 90, 90), QColor(90, 200, 120), QColor(96, 160, 240),
                                 QColor(240, 200, 70), QColor(220, 120, 220)};

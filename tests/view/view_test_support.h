@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/platform.h"
+#include "shell/headless_platform.h"
 #include "test_support.h"
 #include "view/surface.h"
 
@@ -63,25 +64,13 @@ struct Presented {
     int x, y, width, height;
     bool operator==(const Presented&) const = default;
 };
-class PresentRecorder final : public Platform {
+class PresentRecorder final : public HeadlessPlatform {
 public:
     PresentRecorder() { presented.reserve(4096); }
     int messageBox(const char*, const char*, unsigned) override { return IdOk; }
-    void setTitle(const char*) override {}
     void present(const Surface&, int x, int y, int w, int h) override {
         if (presented.size() < presented.capacity()) presented.push_back({x, y, w, h});
     }
-    void captureMouse(bool) override {}
-    void setCursor(CursorShape) override {}
-    void playSound(int) override {}
-    void openHelp(const char*, int) override {}
-    uint32_t tickCount() override { return 0; }
-    void startTimer(int, int) override {}
-    void stopTimer(int) override {}
-    bool openFileDialog(std::string&) override { return false; }
-    bool saveFileDialog(std::string&) override { return false; }
-    int iniReadInt(const char*, const char*, int defaultValue) override { return defaultValue; }
-    bool iniWriteString(const char*, const char*, const char*) override { return true; }
 
     std::vector<Presented> presented;
 };
