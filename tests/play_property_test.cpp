@@ -7,11 +7,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/session.h"
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/autoplay.h"
@@ -139,6 +143,52 @@ Point visiblePoint(const Pile& p, const Card& c) {
 }
 
 bool squared(const Pile& p) { return p.fan != Fan::Right && p.fan != Fan::Down; }
+
+// A running digest of everything a player or a file could see: the table,
+// the undo history, the title, the messages, the current log entry and the
+// effect generator (which the card sounds and redeals draw from).
+struct Digest {
+    uint64_t value = 1469598103934665603ull;
+    void add(const void* data, size_t size) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        for (size_t i = 0; i < size; ++i) value = (value ^ bytes[i]) * 1099511628211ull;
+    }
+    void add(const std::string& s) { add(s.data(), s.size()); }
+    void add(int64_t v) { add(&v, sizeof v); }
+    void addState(const HeadlessPlatform& headless) {
+        add(cli::dealJson());
+        add(table.undoCount);
+        for (int i = 0; i < table.undoCount && i < kUndoEntries; ++i) {
+            const UndoEntry& e = undoBuffer[static_cast<size_t>(i)];
+            add(e.targetIndex), add(e.sourceIndex), add(e.targetCount), add(e.chained);
+        }
+        add(statusLine());
+        add(static_cast<int64_t>(headless.messages.size()));
+        add(table.logIndex);
+        if (table.logIndex >= 0 && table.logIndex < kLogEntries) {
+            const LogEntry& e = gameLog[static_cast<size_t>(table.logIndex)];
+            add(e.gameNumber), add(e.gameIndex), add(e.status);
+        }
+        add(table.won), add(table.redealsLeft), add(effectRandom.state);
+    }
+};
+
+// The digests of the random games below, as recorded from the engine before
+// it was rebuilt on the game core: "command-id number digest" per line.
+// KORVAT_RECORD_DIGESTS=FILE appends this run's digests to FILE instead.
+uint64_t expectedDigest(int id, uint32_t number, bool& found) {
+    std::ifstream in(KORVAT_TEST_DATA_DIR "/play_digests.txt");
+    int i;
+    uint32_t n;
+    unsigned long long d;
+    found = false;
+    while (in >> i >> n >> std::hex >> d >> std::dec)
+        if (i == id && n == number) {
+            found = true;
+            return d;
+        }
+    return 0;
+}
 
 class RandomPlay : public GameTest, public ::testing::WithParamInterface<int> {
 protected:
@@ -383,12 +433,16 @@ protected:
 
     // Plays one deal at random, checking the table after every action, then
     // undoes everything and compares with the deal when undo is exact.
+    Digest digest;
+
     void playAndUndo(uint32_t number, int actions, unsigned seed) {
         rng.seed(seed);
+        digest = Digest{};
         prefs.Three = below(2) ? -1 : 0;
         prefs.Unlimit = below(4) == 0 ? -1 : 0;
         prefs.Right = 1;
-        options = std::string(" --pref Move=0 --pref Right=1") + (prefs.Three ? " --pref Three=-1" : "") + (prefs.Unlimit ? " --unlimit" : "");
+        prefs.Sound = below(2) ? -1 : 0;  // each card sound draws from the effect generator
+        options = std::string(" --pref Move=0 --pref Right=1") + (prefs.Sound ? " --pref Sound=-1" : "") + (prefs.Three ? " --pref Three=-1" : "") + (prefs.Unlimit ? " --unlimit" : "");
         script.clear();
         deal(GetParam(), number);
         const TableImage dealt = snapshot();
@@ -402,6 +456,7 @@ protected:
             }
             ASSERT_TRUE(failure.empty()) << failure << "\n  " << replay();
             ASSERT_TRUE(tableIsWhole()) << "\n  " << replay();
+            digest.addState(headless);
             ASSERT_TRUE(table.undoCount == 0 || table.logIndex >= 0) << "a recorded move did not enter the deal in the log";
             ASSERT_TRUE(headless.messages.empty())
                 << "message \"" << headless.messages[0].caption << "\": " << headless.messages[0].text << "\n  " << replay();
@@ -419,11 +474,29 @@ protected:
             ASSERT_TRUE(headless.messages.empty())
                 << "message \"" << headless.messages[0].caption << "\": " << headless.messages[0].text << "\n  " << replay();
             ASSERT_TRUE(tableIsWhole()) << "while undoing: " << replay();
+            digest.addState(headless);
         }
+        checkDigest(number);
         if (!hasFlag(PileFlags::sortAscending | PileFlags::sortDescending)) {
             const std::string d = differences(dealt, snapshot(), PileFlags::anySingleCard);
             EXPECT_TRUE(d.empty()) << "undoing everything does not bring back the deal:" << d << "\n  " << replay();
         }
+    }
+
+    // The same random game must see exactly what it saw when recorded.
+    void checkDigest(uint32_t number) {
+        const int id = currentGame->commandId;
+        if (const char* record = std::getenv("KORVAT_RECORD_DIGESTS")) {
+            if (std::FILE* f = std::fopen(record, "a")) {
+                std::fprintf(f, "%d %u %016llx\n", id, number, static_cast<unsigned long long>(digest.value));
+                std::fclose(f);
+            }
+            return;
+        }
+        bool found = false;
+        const uint64_t expected = expectedDigest(id, number, found);
+        ASSERT_TRUE(found) << "no recorded digest for game " << id << " number " << number;
+        EXPECT_EQ(digest.value, expected) << "the game played differently from the recorded one: " << replay();
     }
 };
 
