@@ -120,13 +120,30 @@ const Bitmap& rankBitmap(int face) {
     return *ranks[static_cast<size_t>(face)];
 }
 
+// The ten of the small cards, narrow enough for the strip a rightward fan
+// leaves visible.
+const Bitmap kRank10Narrow = {".#..###.", "##.##.##", ".#.##.##", ".#.##.##",
+                              ".#.##.##", ".#.##.##", ".#..###."};
+
 // Suits in the order of the card values: spades, clubs, hearts, diamonds;
-// 7 x 6, under the rank with one blank row between.
+// 7 x 6, under the rank with one blank row between. The spade is solid
+// under its point and the club has three lobes with gaps between them, so
+// the two are told apart even this small.
 const std::array<Bitmap, 4> kSuitBitmaps = {{
-    {"...#...", "..###..", ".#####.", "#######", "##.#.##", "..###.."},
+    {"...#...", "..###..", ".#####.", "#######", "#######", "..###.."},
     {"..###..", "..###..", "##.#.##", "#######", "##.#.##", "..###.."},
     {".##.##.", "#######", "#######", ".#####.", "..###..", "...#..."},
     {"...#...", "..###..", ".#####.", ".#####.", "..###..", "...#..."},
+}};
+
+// The suit beside the rank on the small cards, 9 x 7: a downward fan of
+// small cards shows only their top nine rows, where it stands level with
+// the rank.
+const std::array<Bitmap, 4> kSideSuitBitmaps = {{
+    {"....#....", "...###...", "..#####..", ".#######.", "#########", "....#....", "...###..."},
+    {"...###...", "..#####..", ".##.#.##.", "#########", ".##.#.##.", "....#....", "...###..."},
+    {".##...##.", "####.####", "#########", ".#######.", "..#####..", "...###...", "....#...."},
+    {"....#....", "...###...", "..#####..", ".#######.", "..#####..", "...###...", "....#...."},
 }};
 
 int bitmapWidth(const Bitmap& b) { return static_cast<int>(std::string(b[0]).size()); }
@@ -215,24 +232,32 @@ void drawBlankCard(QPainter& p, QRectF cell, const CardSize& size) {
     p.strokePath(outline, QPen(kBorder, 1.0));
 }
 
-// Rank over suit in the 12 x 14 corner at (2, 2): the rank in the top seven
-// rows, so that a downward fan with a narrow step still shows it. The large
-// cards repeat the corner upside down at the bottom right; the small ones
-// need that room for their pips.
+// Rank over suit in the 12 x 14 corner at (2, 2) that the card counter
+// shows. Where cards overlap only a strip of each stays in sight: the top
+// 16 rows or the left 16 columns of a large card, 9 of a small one. The
+// large cards' corner fits their strip as it is. On the small cards the
+// corner keeps to the left nine columns, with a narrow ten, and the suit is
+// drawn again beside the rank, in the top nine rows. The large cards repeat
+// the corner upside down at the bottom right; the small ones need that room
+// for their pips.
 void drawIndex(QImage& img, int x0, int y0, const CardSize& size, int suit, int face) {
     const QColor ink = suitInk(suit);
-    const Bitmap& rank = rankBitmap(face);
     const Bitmap& pip = kSuitBitmaps[static_cast<size_t>(suit)];
+    if (!size.large) {
+        putBitmap(img, x0 + (face == 9 ? 1 : 2), y0 + 2, face == 9 ? kRank10Narrow : rankBitmap(face), ink, false);
+        putBitmap(img, x0 + 2, y0 + 10, pip, ink, false);
+        putBitmap(img, x0 + 14, y0 + 2, kSideSuitBitmaps[static_cast<size_t>(suit)], ink, false);
+        return;
+    }
+    const Bitmap& rank = rankBitmap(face);
     const int rankX = face == 9 ? 2 : 3;
     putBitmap(img, x0 + rankX, y0 + 2, rank, ink, false);
     putBitmap(img, x0 + 3, y0 + 10, pip, ink, false);
-    if (size.large) {
-        // The same 12 x 14 box, turned, in the bottom right corner.
-        const int bx = x0 + size.w - 2 - 12;
-        const int by = y0 + size.h - 2 - 14;
-        putBitmap(img, bx + 14 - rankX - bitmapWidth(rank), by + 7, rank, ink, true);
-        putBitmap(img, bx + 4, by, pip, ink, true);
-    }
+    // The same 12 x 14 box, turned, in the bottom right corner.
+    const int bx = x0 + size.w - 2 - 12;
+    const int by = y0 + size.h - 2 - 14;
+    putBitmap(img, bx + 14 - rankX - bitmapWidth(rank), by + 7, rank, ink, true);
+    putBitmap(img, bx + 4, by, pip, ink, true);
 }
 
 struct PipPlace {
@@ -265,12 +290,13 @@ std::vector<PipPlace> pipLayout(int count) {
 void drawPips(QPainter& p, QRectF cell, const CardSize& size, int suit, int count) {
     // Pip columns and the rows of the top and bottom pips, measured from the
     // middle of the pip field; pips below the middle stand upside down. The
-    // small cards' field leans two pixels right, away from the corner.
+    // small cards' field leans two pixels right, away from the corner, and
+    // two down, below the suit beside the rank.
     const double dx = size.large ? 11.0 : 8.0;
-    const double dy = size.large ? 27.0 : 20.5;
+    const double dy = size.large ? 27.0 : 19.5;
     const double pw = size.large ? 10.0 : 7.0;
     const double ph = size.large ? 11.0 : 8.0;
-    const QPointF centre = cell.center() + QPointF(size.large ? 0.0 : 2.0, 0.0);
+    const QPointF centre = cell.center() + (size.large ? QPointF(0.0, 0.0) : QPointF(2.0, 2.0));
     for (const PipPlace& pip : pipLayout(count)) {
         const QPointF c(centre.x() + pip.column * dx, centre.y() - dy + pip.row * 2 * dy);
         fillSuit(p, suit, c, pw, ph, suitInk(suit), pip.row > 0.5);
@@ -352,9 +378,10 @@ void drawCourt(QPainter& p, QRectF cell, const CardSize& size, int suit, int fac
     static const std::array<QColor, 3> panelBottom = {QColor(170, 200, 236), QColor(238, 188, 208),
                                                       QColor(240, 214, 140)};
     const size_t which = static_cast<size_t>(face - 10);
-    const QPointF c = cell.center();
+    // The small cards' panel stands clear of the suit beside the rank.
+    const QPointF c = cell.center() + (size.large ? QPointF(0.0, 0.0) : QPointF(1.0, 3.0));
     const double pw = size.large ? 34.0 : 20.0;
-    const double ph = size.large ? 68.0 : 54.0;
+    const double ph = size.large ? 68.0 : 48.0;
     const QRectF panel(c.x() - pw / 2, c.y() - ph / 2, pw, ph);
     QLinearGradient fill(panel.topLeft(), panel.bottomLeft());
     fill.setColorAt(0, panelTop[which]);

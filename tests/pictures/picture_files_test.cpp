@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "pcx_reading.h"
 
@@ -188,6 +189,60 @@ TEST(CardFaces, HavePipsOrACourtDesignInTheMiddle) {
                 // And the card itself is white paper.
                 EXPECT_EQ(pack(pic.rgb(face * s.cardW + s.cardW / 2, suit * s.cardH + 2)), 0xFFFFFFu)
                     << s.name << " suit " << suit << " face " << face;
+            }
+        }
+    }
+}
+
+// Where cards overlap, each covered card shows only a strip: its top rows in
+// a downward fan, its left columns in a rightward one, as many as the fan
+// step (16 for the large cards, 9 for the small). That strip alone must say
+// which card it is: by the shapes of its ink, not by colour alone, every
+// card's strip differs from every other's, and a spade's from the club of
+// the same rank by at least a suit mark's worth of pixels.
+TEST(CardFaces, TheStripLeftVisibleInAFanShowsRankAndSuit) {
+    const struct {
+        Sheet sheet;
+        int step;
+    } fans[] = {{kLarge, 16}, {kSmall, 9}};
+    for (const auto& fan : fans) {
+        const Sheet& s = fan.sheet;
+        const Picture& pic = picture(s.name);
+        for (const bool downward : {true, false}) {
+            const int w = downward ? s.cardW : fan.step;
+            const int h = downward ? fan.step : s.cardH;
+            auto inkOf = [&](int suit, int face) {
+                std::vector<bool> ink;
+                for (int y = 0; y < h; ++y) {
+                    for (int x = 0; x < w; ++x) {
+                        ink.push_back(isInk(pic.rgb(face * s.cardW + x, suit * s.cardH + y)));
+                    }
+                }
+                return ink;
+            };
+            std::vector<std::vector<bool>> strips;
+            for (int suit = 0; suit < 4; ++suit) {
+                for (int face = 0; face < 13; ++face) {
+                    strips.push_back(inkOf(suit, face));
+                }
+            }
+            auto apart = [&](size_t a, size_t b) {
+                int n = 0;
+                for (size_t i = 0; i < strips[a].size(); ++i) {
+                    n += strips[a][i] != strips[b][i] ? 1 : 0;
+                }
+                return n;
+            };
+            const std::string where = std::string(s.name) + (downward ? " top " : " left ") +
+                                      std::to_string(fan.step) + ": ";
+            for (size_t a = 0; a < strips.size(); ++a) {
+                for (size_t b = a + 1; b < strips.size(); ++b) {
+                    EXPECT_GE(apart(a, b), 4) << where << "suit " << a / 13 << " face " << a % 13 << " and suit "
+                                              << b / 13 << " face " << b % 13;
+                }
+            }
+            for (size_t face = 0; face < 13; ++face) {
+                EXPECT_GE(apart(face, 13 + face), 8) << where << "spade and club of face " << face;
             }
         }
     }
