@@ -9,6 +9,7 @@
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/autoplay.h"
+#include "play/game.h"
 #include "play/legality.h"
 #include "play/moves.h"
 #include "play/pointer.h"

@@ -13,6 +13,7 @@
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/game.h"
 #include "play/moves.h"
 #include "shell/headless_platform.h"
 #include "store/gamefile.h"

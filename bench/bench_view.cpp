@@ -8,6 +8,7 @@
 #include "model/drawing.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/game.h"
 #include "play/moves.h"
 #include "play/pointer.h"
 #include "shell/headless_platform.h"

@@ -11,6 +11,7 @@
 #include "model/catalogue.h"
 #include "model/deal.h"
 #include "model/records.h"
+#include "play/game.h"
 #include "play/moves.h"
 #include "store/gamefile.h"
 

@@ -3,6 +3,9 @@
 #include <chrono>
 #include <map>
 
+#include "core/deal.h"
+#include "play/current.h"
+#include "play/game.h"
 #include "test_support.h"
 
 namespace korvat::test {
@@ -24,8 +27,12 @@ TEST_F(Deal, GeneratorDrawsFromZero) {
 
 TEST_F(Deal, KlondikeGameZero) {
     deal(827, 0);
+    Generator g{0};
+    uint8_t slots[52];
+    core::shuffle(g, 52, slots);
     const int firstSlots[] = {21, 0, 5, 2, 14, 42, 25, 27, 10, 49};
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(deck[static_cast<size_t>(i)].value, firstSlots[i]) << i;
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(slots[i], firstSlots[i]) << i;
+    EXPECT_EQ(dealRandom.state, g.state) << "every redeal starts where the shuffle left the generator";
     const int tops[] = {21, 10, 35, 22, 34, 1, 36};
     Pile* piles = currentGame->layout;
     for (int i = 0; i < 7; ++i) {
@@ -134,37 +141,49 @@ TEST_F(Deal, StartCardsGoToTheirPilesWhateverTheShuffle) {
     }
     // Auld Lang Syne deals the aces in deck order to its four foundations.
     deal(836, 3);
+    Generator g{3};
+    uint8_t slots[52];
+    core::shuffle(g, 52, slots);
     std::vector<int> aces;
     for (int i = 0; i < 52; ++i)
-        if (deck[static_cast<size_t>(i)].value < 4) aces.push_back(deck[static_cast<size_t>(i)].value);
+        if (slots[i] < 4) aces.push_back(slots[i]);
     for (int i = 0; i < 4; ++i) EXPECT_EQ(currentGame->layout[i].top->value, aces[static_cast<size_t>(i)]);
 }
 
 TEST_F(Deal, KingsGoToTheBottom) {
-    deal(827, 0);
-    Pile& p = currentGame->layout[10];
-    // Rebuild the pile: K, K, 5, K, 7, K (bottom to top); the top king is face up.
-    Card* cards[6];
-    const int vals[] = {48, 49, 20, 50, 28, 51};
-    int i = 0;
-    for (Card* c = p.bottom; c && i < 6; c = c->above) cards[i++] = c;
-    ASSERT_EQ(i, 6);
-    for (i = 0; i < 6; ++i) cards[i]->value = vals[i];
-    p.flags |= PileFlags::kingsToBottom;
-    moveKingsToBottom();
-    // Kings found later end up lower.
-    EXPECT_EQ(values(p), (std::vector<int>{51, 50, 48, 49, 20, 28, 36}));
-    EXPECT_EQ(p.bottom->faceDown, 1) << "the king kept its face-down state";
-    EXPECT_EQ(p.count, 7);
-    p.flags &= ~PileFlags::kingsToBottom;
+    // Klondike's last tableau pile, dealt with and without the flag: the
+    // kings above the bottom ones go under the pile one by one as they are
+    // met going up, so kings found later end up lower, each with its state.
+    selectGame(827);
+    for (uint32_t n = 0; n < 200; ++n) {
+        core::GameRules rules = core::makeRules(*currentGame, {}, n);
+        const core::Table plain = core::startTable(rules);
+        rules.piles[10].flags |= PileFlags::kingsToBottom;
+        const core::Table moved = core::startTable(rules);
+        std::vector<uint8_t> expected, rest;
+        int k = 0;
+        while (k < plain.count(10) && core::rankOfCard(plain.card(10, k)) == kHighestRank)
+            expected.push_back(plain.card(10, k++));
+        for (; k < plain.count(10); ++k) {
+            const uint8_t c = plain.card(10, k);
+            if (core::rankOfCard(c) == kHighestRank)
+                expected.insert(expected.begin(), c);
+            else
+                rest.push_back(c);
+        }
+        expected.insert(expected.end(), rest.begin(), rest.end());
+        std::vector<uint8_t> got(moved.cards + moved.begin(10), moved.cards + moved.end(10));
+        ASSERT_EQ(got, expected) << n;
+        for (int p = 0; p < 13; ++p) ASSERT_TRUE(p == 10 || moved.count(p) == plain.count(p)) << p;
+    }
 }
 
 TEST_F(Deal, TwoDecksHoldEveryValueTwice) {
-    selectGame(901);
-    dealRandom.state = 42;
-    shuffleDeck();
+    Generator g{42};
+    uint8_t slots[104];
+    core::shuffle(g, 104, slots);
     std::vector<int> count(52);
-    for (int i = 0; i < 104; ++i) ++count[static_cast<size_t>(deck[static_cast<size_t>(i)].value)];
+    for (int i = 0; i < 104; ++i) ++count[slots[i]];
     for (int c : count) EXPECT_EQ(c, 2);
 }
 

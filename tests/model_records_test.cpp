@@ -1,4 +1,5 @@
 // The list operations, the layout of a pile and the sort.
+#include "play/game.h"
 #include "test_support.h"
 
 namespace korvat::test {

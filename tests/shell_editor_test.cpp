@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "play/game.h"
 #include "play/legality.h"
 #include "play/pointer.h"
 #include "shell/editor_dialog.h"

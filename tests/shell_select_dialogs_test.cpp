@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/gamelog.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
 #include "shell/program.h"

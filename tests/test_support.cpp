@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "model/gamelog.h"
 #include "model/score.h"
+#include "play/game.h"
 #include "play/pointer.h"
 
 namespace {

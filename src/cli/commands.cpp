@@ -12,6 +12,7 @@
 #include "model/records.h"
 #include "model/score.h"
 #include "model/drawing.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "store/gamefile.h"
 #include "store/logfile.h"

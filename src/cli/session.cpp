@@ -10,6 +10,7 @@
 #include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "shell/commands.h"
 #include "shell/rules.h"

@@ -5,24 +5,15 @@
 #include <array>
 #include <cstdint>
 
+#include "model/random.h"
 #include "model/records.h"
 
 namespace korvat {
 
-// The program's random generator: a 32-bit linear congruential step.
-// Two independent ones exist: dealRandom (re-seeded with gameNumber before
-// every start; drives the high rank and the shuffle) and effectRandom
+// Two independent generators exist: dealRandom (re-seeded with gameNumber
+// before every start; drives the high rank and the shuffle) and effectRandom
 // (seeded from the clock; drives the drift of the win animation, the card
 // sounds and the order a redeal gathers cards in).
-struct Generator {
-    uint32_t state = 0;
-    // Advances the state and returns a value 0..n-1.
-    uint32_t operator()(uint32_t n) {
-        state = state * 0xA15A4E35u + 1u;
-        return state % n;
-    }
-};
-
 extern Generator dealRandom;
 extern Generator effectRandom;
 extern uint32_t gameNumber;
@@ -34,13 +25,10 @@ extern Deck deck;
 
 // A fresh game number from the clock; dealRandom is set to it.
 void newGameNumber();
-// Deals the current game anew from dealRandom.
-void startGame();
-void shuffleDeck();
+// Links the current game's piles, empties them, sets their places and the
+// drift of the win animation.
 void placePiles();
+// Recomputes only the piles' places from their grid positions.
 void positionPiles();
-void dealCards();
-void dealCardTo(Pile& pile, Card& card);
-void moveKingsToBottom();
 
 }  // namespace korvat

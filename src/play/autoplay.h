@@ -15,9 +15,6 @@ bool autoStep();
 bool playStraightRun();
 // The same for a run of one suit.
 bool playSuiteRun();
-// Selects or deselects the top card of a groupable pile, and discards the
-// selection once it forms an allowed group.
-void toggleSelect(Pile& pile);
 // The selected top cards form a group the game's discard rules allow.
 bool isDiscardGroup();
 

@@ -7,6 +7,7 @@
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/score.h"
+#include "play/current.h"
 
 namespace korvat {
 
@@ -103,9 +104,7 @@ void recordTurnAt(const Pile& pile, int position, int chained) {
     record(-1, pileIndex(pile), position, chained);
 }
 
-void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained) {
-    card.faceDown = faceDown;
-    repaintTable();
+void recordTurnOf(const Pile& pile, const Card& card, int chained) {
     if (&card == pile.top) {
         recordTurn(pile, chained);
     } else {
@@ -115,11 +114,23 @@ void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained) {
     }
 }
 
-bool selectionPending() {
-    for (const Pile* p = currentGame->layout; p; p = p->next)
-        if (p->top && p->top->faceDown == kSelected) return true;
-    return false;
+void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained) {
+    card.faceDown = faceDown;
+    repaintTable();
+    recordTurnOf(pile, card, chained);
 }
+
+void shiftTopCard(Pile& source, Pile& target, int chained) {
+    splitRun(source, carriedPile, *source.top);
+    layoutPile(source);
+    layoutPile(carriedPile);
+    recordMove(target, source, chained);
+    joinPiles(carriedPile, target);
+    layoutPile(carriedPile);
+    layoutPile(target);
+}
+
+bool selectionPending() { return core::selectionPending(currentRules(), currentTable()); }
 
 static void cannotUndo() {
     platform().messageBox("No more moves to undo, or an attempted play has not been completed.", "CANNOT UNDO",

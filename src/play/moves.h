@@ -39,8 +39,14 @@ void recordTurnAt(const Pile& pile, int position, int chained);
 bool selectionPending();
 void undo();
 
+// Records the turn of a card: of the pile's top card, or of the card at its
+// position in the pile.
+void recordTurnOf(const Pile& pile, const Card& card, int chained);
 // Turns a card face up or face down and records the turn.
 void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained);
+// Moves a pile's top card onto another pile at once, without a glide or a
+// sort, and records it (as a redeal moves its cards).
+void shiftTopCard(Pile& source, Pile& target, int chained);
 
 // The number of frames a glide takes with the current Move preference.
 int glideFrames();

@@ -1,19 +1,69 @@
 #include "play/pointer.h"
 
+#include "core/legality.h"
+#include "core/moves.h"
 #include "model/catalogue.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "play/autoplay.h"
-#include "play/legality.h"
+#include "play/current.h"
 #include "play/moves.h"
-#include "play/stock.h"
 
 namespace korvat {
 
 Pile* sourcePile = nullptr;
 Pile* dropTarget = nullptr;
 void (*explainRulesHook)(Pile* pile) = nullptr;
+
+namespace {
+
+// What the core knows while cards are carried: the rules, the table before
+// the lift (the move is made from it at the drop), the table without the
+// carried cards (what the drop targets are judged on), and where the
+// lifted cards lay.
+struct Carry {
+    core::GameRules rules;
+    core::Table before;
+    core::Table lifted;
+    int pile = -1;
+    int card = -1;
+} carry;
+
+int positionOf(const Pile& pile, const Card* card) {
+    int k = 0;
+    for (const Card* c = pile.bottom; c && c != card; c = c->above) ++k;
+    return k;
+}
+
+// The hit test proper, on the given rules and table.
+Pile* hitTestOn(const core::GameRules& rules, const core::Table& t, int x, int y) {
+    Pile* hit = nullptr;
+    int index = 0;
+    for (Pile* p = currentGame->layout; p; p = p->next, ++index) {
+        if (p->x <= x && x < p->x + p->width && p->y <= y && y < p->y + p->height) {
+            hit = p;
+            break;
+        }
+    }
+    if (!hit) return nullptr;
+    hit->pickCard = nullptr;
+    int k = hit->count - 1;
+    for (Card* c = hit->top; c; c = c->below, --k) {
+        if (c->x <= x && x < c->x + table.cardWidth && c->y <= y && y < c->y + table.cardHeight) {
+            const int g = core::findPickCard(rules, t, index, k);
+            Card* pick = g < 0 ? nullptr : cardAt(*hit, g);
+            hit->pickCard = pick;
+            if (pick) {
+                table.pickBelowGroup = k < g ? 1 : 0;
+                break;
+            }
+        }
+    }
+    return hit;
+}
+
+}  // namespace
 
 void resetPointerPlay() {
     carriedPile.bottom = carriedPile.top = nullptr;
@@ -23,58 +73,38 @@ void resetPointerPlay() {
 }
 
 Pile* hitTest(int x, int y) {
-    Pile* hit = nullptr;
-    for (Pile* p = currentGame->layout; p; p = p->next) {
-        if (p->x <= x && x < p->x + p->width && p->y <= y && y < p->y + p->height) {
-            hit = p;
-            break;
-        }
-    }
-    if (!hit) return nullptr;
-    hit->pickCard = nullptr;
-    for (Card* c = hit->top; c; c = c->below) {
-        if (c->x <= x && x < c->x + table.cardWidth && c->y <= y && y < c->y + table.cardHeight) {
-            Card* g = findPickCard(*hit, *c);
-            hit->pickCard = g;
-            if (g) {
-                table.pickBelowGroup = liesBelow(*hit, g, c) ? 1 : 0;
-                break;
-            }
-        }
-    }
-    return hit;
-}
-
-// Plays complete runs until none is left: first same-suit runs, then any.
-static void playCompleteRuns() {
-    while (playSuiteRun()) {
-    }
-    while (playStraightRun()) {
-    }
+    if (carrying()) return hitTestOn(carry.rules, carry.lifted, x, y);
+    return hitTestOn(currentRules(), currentTable(), x, y);
 }
 
 void pressAt(int x, int y) {
     if (carrying()) return;
-    sourcePile = hitTest(x, y);
+    const core::GameRules rules = currentRules();
+    const core::Table before = currentTable();
+    sourcePile = hitTestOn(rules, before, x, y);
     if (!sourcePile) return;
     Pile& source = *sourcePile;
+    const int index = pileIndex(source);
     if (source.count > 0 && source.top) {
         if (source.flags & PileFlags::stock) {
-            if ((source.flags & PileFlags::waitReservesToDeal) && !reservesEmpty()) return;
-            if (selectionPending()) return;
-            dealFromStock(source);
-            playCompleteRuns();
+            if (core::canDeal(rules, before, index)) playMove(core::Move::deal(index));
             return;
         }
         if (source.flags & PileFlags::groupable) {
-            toggleSelect(source);
-            fillSpaces();
+            playAction([index](const core::GameRules& r, core::Table& t, core::ChangeRecord* c) {
+                core::selectClick(r, t, index, c);
+            });
             return;
         }
         Card* g = source.pickCard;
         if (g && g->faceDown == kFaceUp) {
+            carry.rules = rules;
+            carry.before = before;
+            carry.pile = index;
+            carry.card = positionOf(source, g);
             carriedPile.fan = Fan::Down;
-            if (table.pickBelowGroup == 1) {
+            const bool snap = table.pickBelowGroup == 1;
+            if (snap) {
                 // The cards jump so that the pointer holds them 8 pixels
                 // inside the edge of their lowest card.
                 if (source.fan == Fan::Down) {
@@ -84,34 +114,26 @@ void pressAt(int x, int y) {
                     table.grabX = 8;
                     table.grabY = y - g->y;
                 }
-                liftCards(source, *g);
+            } else {
+                table.grabX = x - g->x;
+                table.grabY = y - g->y;
+            }
+            liftCards(source, *g);
+            carry.lifted = currentTable();
+            if (snap) {
                 carriedPile.x = x - table.grabX;
                 carriedPile.y = y - table.grabY;
                 trackDrop();
                 redrawMovedPile(carriedPile);
-            } else {
-                table.grabX = x - g->x;
-                table.grabY = y - g->y;
-                liftCards(source, *g);
             }
             platform().captureMouse(true);
             platform().setCursor(CursorShape::Carrying);
             return;
         }
-        if (g && g == source.top) {
-            g->faceDown = kFaceUp;
-            recordTurn(source, 0);
-            repaintTable();
-        }
+        if (g && g == source.top) playMove(core::Move::turn(index, source.count - 1));
         return;
     }
-    if ((source.flags & PileFlags::redealable) && table.redealsLeft != 0) {
-        redeal(source);
-        if (table.redealsLeft > 0 && !prefs.Unlimit) {
-            --table.redealsLeft;
-            repaintTable();
-        }
-    }
+    if (core::canRedeal(rules, before, index)) playMove(core::Move::redeal(index));
 }
 
 void dragTo(int x, int y) {
@@ -125,7 +147,9 @@ void dragTo(int x, int y) {
 void trackDrop() {
     if (!carrying() || !carriedPile.bottom) return;
     Pile* p = hitTest(carriedPile.x + table.cardWidth / 2, carriedPile.y + table.cardHeight / 2);
-    if (p && sourcePile && canPlace(*sourcePile, *p, *carriedPile.bottom, carriedPile.count)) {
+    if (p && sourcePile &&
+        core::canPlace(carry.rules, carry.lifted, pileIndex(*sourcePile), pileIndex(*p), carriedPile.bottom->value,
+                       carriedPile.count)) {
         if (p == dropTarget) return;
         if (dropTarget) {
             Pile* old = dropTarget;
@@ -148,11 +172,7 @@ void release() {
     if (dropTarget) {
         Pile& target = *dropTarget;
         dropTarget = nullptr;
-        if (&target != sourcePile) recordMove(target, *sourcePile, 0);
-        glideTo(target);
-        landCards(target);
-        fillSpaces();
-        playCompleteRuns();
+        playCarriedMove(carry.rules, carry.before, core::Move::place(carry.pile, carry.card, pileIndex(target)));
     } else {
         glideTo(*sourcePile);
         landCards(*sourcePile);

@@ -1,3 +1,4 @@
+#include "play/game.h"
 #include "shell/commands.h"
 
 #include "model/deal.h"

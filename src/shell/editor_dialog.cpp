@@ -1,3 +1,4 @@
+#include "play/game.h"
 #include "shell/editor_dialog.h"
 
 #include <algorithm>

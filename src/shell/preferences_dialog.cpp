@@ -1,3 +1,4 @@
+#include "play/game.h"
 #include "shell/preferences_dialog.h"
 
 #include "model/deal.h"

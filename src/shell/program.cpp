@@ -1,3 +1,4 @@
+#include "play/game.h"
 #include "shell/program.h"
 
 #include "model/catalogue.h"

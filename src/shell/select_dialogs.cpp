@@ -1,3 +1,4 @@
+#include "play/game.h"
 #include "shell/select_dialogs.h"
 
 #include <algorithm>

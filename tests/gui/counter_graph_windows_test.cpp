@@ -15,6 +15,7 @@
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
 #include "shell/preferences_dialog.h"

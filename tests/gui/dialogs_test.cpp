@@ -28,6 +28,7 @@
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
 #include "shell/qt/editor_dialog.h"

@@ -15,6 +15,7 @@
 #include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
+#include "play/game.h"
 #include "play/moves.h"
 #include "play/pointer.h"
 #include "shell/menu.h"

@@ -22,6 +22,7 @@
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "store/gamefile.h"
 #include "shell/menu.h"

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "model/drawing.h"
+#include "play/game.h"
 #include "view/pictures.h"
 #include "view/table_drawing.h"
 #include "view_test_support.h"

@@ -1,0 +1,133 @@
+// What the player may do at a table, and what each action does: the moves
+// the mouse can make, their effects with everything the rules then do by
+// themselves, and a record of each change for the interactive layer to
+// glide, sound, log and write undo entries from.
+#pragma once
+
+#include <cstdint>
+
+#include "core/rules.h"
+#include "core/table.h"
+
+namespace korvat::core {
+
+struct Move {
+    enum Kind : uint8_t {
+        Place,    // the group whose lowest card is card `card` of pile `from` onto pile `to`
+        Turn,     // turn the face-down card `card` of pile `from` face up (its top card, from the mouse)
+        Deal,     // press the stock `from`
+        Redeal,   // press the empty pile `from` while redeals remain
+        Discard,  // select the top cards of the piles in `piles`, in layout order but `last` last
+    };
+    // A Place made by autoplay (Step, Auto, the right button): spaces are
+    // filled after it, but complete runs are not played.
+    static constexpr uint8_t Autoplay = 1;
+
+    Kind kind = Place;
+    uint8_t from = 0;
+    uint8_t to = 0;
+    uint8_t card = 0;
+    uint8_t flags = 0;
+    uint8_t last = 0xFF;  // Discard: the pile selected last, or 0xFF for layout order throughout
+    PileMask piles = 0;   // Discard: the piles whose top cards form the group
+
+    static Move place(int from, int card, int to, uint8_t flags = 0) {
+        return {Place, uint8_t(from), uint8_t(to), uint8_t(card), flags, 0xFF, 0};
+    }
+    static Move turn(int pile, int card) { return {Turn, uint8_t(pile), 0, uint8_t(card), 0, 0xFF, 0}; }
+    static Move deal(int stock) { return {Deal, uint8_t(stock), 0, 0, 0, 0xFF, 0}; }
+    static Move redeal(int pile) { return {Redeal, uint8_t(pile), 0, 0, 0, 0xFF, 0}; }
+    static Move discard(PileMask piles, int last = 0xFF) { return {Discard, 0, 0, 0, 0, uint8_t(last), piles}; }
+
+    friend bool operator==(const Move&, const Move&) = default;
+};
+
+// The moves of one table. Real tables offer far fewer; a list that runs
+// full says so, and a search then knows it did not see every move.
+constexpr int kMaxMoves = 1024;
+struct MoveList {
+    int size = 0;
+    bool overflow = false;
+    Move moves[kMaxMoves];
+    void add(const Move& m) {
+        if (size < kMaxMoves)
+            moves[size++] = m;
+        else
+            overflow = true;
+    }
+    const Move* begin() const { return moves; }
+    const Move* end() const { return moves + size; }
+};
+
+// One change of a table, in the order the rules make them.
+struct Change {
+    enum Kind : uint8_t {
+        Carry,   // cards lifted from `from` at `card`, carried to `to` and landed (the target is then sorted)
+        Shift,   // the top card of `from` put on `to` at once, without a glide or a sort
+        Turn,    // card `card` of pile `from` turned to `state`
+        Select,  // the top card of `from` selected or deselected (`state`)
+    };
+    static constexpr uint8_t Recorded = 1;  // writes an undo entry
+    static constexpr uint8_t Chained = 2;   // belongs to the undo action of the entry before it
+    static constexpr uint8_t Quiet = 4;     // a turn or selection not shown until later
+
+    Kind kind;
+    uint8_t from;
+    uint8_t to;
+    uint8_t card;   // Carry, Turn: position of the (lowest) card in `from`, from its bottom card
+    uint8_t count;  // Carry: the cards moved
+    uint8_t state;  // Turn, Select: the card's new state
+    uint8_t flags;
+
+    bool recorded() const { return flags & Recorded; }
+    bool chained() const { return flags & Chained; }
+};
+
+constexpr int kMaxChanges = 1024;
+struct ChangeRecord {
+    int size = 0;
+    bool redealt = false;       // a redeal drew from the effect generator:
+    uint32_t generatorState = 0;  // its state after the redeal's draws
+    Change changes[kMaxChanges];
+    void add(const Change& c) {
+        if (size < kMaxChanges) changes[size++] = c;
+    }
+    const Change* begin() const { return changes; }
+    const Change* end() const { return changes + size; }
+};
+
+// Every move the player could make with the mouse from this table, each
+// once, no two leading to the same table, every one changing it.
+void legalMoves(const GameRules& rules, const Table& table, MoveList& out);
+
+// Makes the move on the table, then everything the rules do by themselves
+// after it. The move must be one legalMoves lists (or one the pointer or
+// autoplay found legal). With a record, every change is written to it.
+void apply(const GameRules& rules, Table& table, const Move& move, ChangeRecord* record = nullptr);
+
+// A press on a groupable pile: selects or deselects its top card (turns a
+// face-down one up), discards the selection once it forms a group, then
+// fills spaces.
+void selectClick(const GameRules& rules, Table& table, int pile, ChangeRecord* record = nullptr);
+
+// What autoplay would do with the pile (a card home, or a face-down card
+// turned); false when nothing. autoStepMove: the same for the first pile in
+// layout order that offers something, as Step chooses.
+bool autoplayMove(const GameRules& rules, const Table& table, int pile, Move& out);
+bool autoStepMove(const GameRules& rules, const Table& table, Move& out);
+
+// Whether a press on the stock deals now, and whether the empty pile redeals.
+bool canDeal(const GameRules& rules, const Table& table, int stock);
+bool canRedeal(const GameRules& rules, const Table& table, int pile);
+
+// Some top card is selected for a discard group.
+bool selectionPending(const GameRules& rules, const Table& table);
+// The selected top cards form a group the game's discard rules allow.
+bool isDiscardGroup(const GameRules& rules, const Table& table);
+
+// Every card lies on a foundation.
+bool isWon(const GameRules& rules, const Table& table);
+// The cards on the foundations.
+int cardsOnFoundations(const GameRules& rules, const Table& table);
+
+}  // namespace korvat::core

@@ -1,0 +1,76 @@
+#include "core/table.h"
+
+#include <algorithm>
+
+namespace korvat::core {
+
+Table emptyTable(const GameRules& rules) {
+    Table t;
+    std::memset(&t, 0, sizeof t);
+    t.pileCount = static_cast<uint8_t>(rules.pileCount);
+    t.redealsLeft = static_cast<int8_t>(rules.redealsAtStart);
+    return t;
+}
+
+void Table::push(int p, const uint8_t* newCards, int n) {
+    const int at = ends[p];
+    const int total = cardCount();
+    std::memmove(cards + at + n, cards + at, static_cast<size_t>(total - at));
+    std::memcpy(cards + at, newCards, static_cast<size_t>(n));
+    for (int i = p; i < pileCount; ++i) ends[i] = static_cast<uint8_t>(ends[i] + n);
+}
+
+void Table::moveCards(int from, int k, int n, int to) {
+    const int src = begin(from) + k;
+    uint8_t* c = cards;
+    if (from == to) {
+        std::rotate(c + src, c + src + n, c + ends[to]);
+    } else if (from < to) {
+        // The cards between close up and the moved ones go to the end of `to`.
+        std::rotate(c + src, c + src + n, c + ends[to]);
+        for (int i = from; i < to; ++i) ends[i] = static_cast<uint8_t>(ends[i] - n);
+    } else {
+        const int dst = ends[to];
+        std::rotate(c + dst, c + src, c + src + n);
+        for (int i = to; i < from; ++i) ends[i] = static_cast<uint8_t>(ends[i] + n);
+    }
+}
+
+void sortCards(const PileRules& pile, uint8_t* c, int n) {
+    auto pass = [&](auto before) {
+        for (int i = 0; i < n; ++i)
+            for (int j = i + 1; j < n; ++j) {
+                const int vi = valueOf(c[i]), vj = valueOf(c[j]);
+                if (before(vj, vi)) {
+                    c[i] = static_cast<uint8_t>((c[i] & 0xC0) | vj);
+                    c[j] = static_cast<uint8_t>((c[j] & 0xC0) | vi);
+                }
+            }
+    };
+    if (pile.has(PileFlags::sortAscending)) pass([](int a, int b) { return a < b; });
+    if (pile.has(PileFlags::sortDescending)) pass([](int a, int b) { return a > b; });
+}
+
+void Table::sortPile(const PileRules& pile, int p) { sortCards(pile, cards + begin(p), count(p)); }
+
+uint64_t pileHash(const Table& table, int p) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    const uint8_t* c = table.cards + table.begin(p);
+    int n = table.count(p);
+    // Eight cards at a time, then the rest one by one.
+    for (; n >= 8; n -= 8, c += 8) {
+        uint64_t w;
+        std::memcpy(&w, c, 8);
+        h = mix(h ^ w);
+    }
+    for (; n > 0; --n, ++c) h = (h ^ *c) * 0x100000001b3ull;
+    return h ^ static_cast<uint64_t>(table.count(p));
+}
+
+uint64_t hash(const Table& table) {
+    uint64_t h = mix(static_cast<uint64_t>(table.redealsLeft + 2));
+    for (int p = 0; p < table.pileCount; ++p) h += combine(pileHash(table, p), p);
+    return h;
+}
+
+}  // namespace korvat::core

@@ -1,0 +1,33 @@
+#include "play/game.h"
+
+#include "core/deal.h"
+#include "model/catalogue.h"
+#include "model/deal.h"
+#include "model/drawing.h"
+#include "model/gamelog.h"
+#include "model/platform.h"
+#include "model/preferences.h"
+#include "model/score.h"
+#include "play/current.h"
+
+namespace korvat {
+
+void startGame() {
+    table.undoCount = 0;
+    table.won = 0;
+    const core::GameRules rules =
+        core::makeRules(*currentGame, {prefs.Three != 0, prefs.Unlimit != 0}, dealRandom.state);
+    table.redealsLeft = rules.redealsAtStart;
+    if (currentGame->ruleFlags & GameRuleFlags::randomHigh) table.baseRank = rules.baseRank;
+    // The deal generator stands where the high rank and the shuffle left it:
+    // every redeal of the deal starts from there.
+    dealRandom.state = rules.redealSeed;
+    if (prefs.Sound) platform().playSound(kShuffleSound);
+    placePiles();
+    setCurrentTable(core::startTable(rules));
+    repaintTable();
+    table.logIndex = findLogEntry();
+    updateStatusLine();
+}
+
+}  // namespace korvat
