@@ -459,7 +459,9 @@ TEST_F(SavedGameRoundTrip, HighRankRedealsWinAndSortedPilesAfterReading) {
         c.value = v;
         insertCardAbove(sorted, sorted.top, c);
     }
+    // The rest of the decks, each card once per deck in all.
     for (int v = 0; slot < table.deckSize; ++v) {
+        if (v < 52 && std::find(std::begin(outOfOrder), std::end(outOfOrder), v) != std::end(outOfOrder)) continue;
         Card& c = deck[static_cast<size_t>(slot++)];
         c = Card{};
         c.value = v % 52;
@@ -569,6 +571,17 @@ TEST_F(SavedGameRefusal, WrongGameOrCards) {
         file.piles[4][0].second = 3;
         expectRefused(file.bytes(), "face state 3");
     }
+    {
+        HandMadeFile file;  // one changed byte: a card twice, another missing
+        file.piles[12][3].first = 7;
+        expectRefused(file.bytes(), "a card twice");
+    }
+    {
+        HandMadeFile file;
+        for (auto& pile : file.piles)
+            for (auto& card : pile) card.first = 0;
+        expectRefused(file.bytes(), "52 aces of spades");
+    }
 }
 
 TEST_F(SavedGameRefusal, HistoryThatDoesNotReplay) {
@@ -603,6 +616,7 @@ TEST_F(SavedGameRefusal, DamagedLayout) {
     };
     const Change changes[] = {
         {"column 25", 4, 0, 25},         {"column -1", 4, 0, -1},     {"row 12", 4, 1, 12},
+        {"column 17 of large cards", 4, 0, 17}, {"row 10 of large cards", 4, 1, 10},
         {"row -1", 4, 1, -1},            {"deal total 53", 12, 2, 25}, {"deal total 51", 12, 2, 23},
         {"negative deal", 0, 2, -1},     {"more face down than dealt", 4, 3, 2},
         {"negative face down", 4, 3, -1}, {"size limit 52", 4, 4, 52}, {"size limit -1", 4, 4, -1},
@@ -619,6 +633,11 @@ TEST_F(SavedGameRefusal, DamagedLayout) {
         file.definitions[0][2] = -1;
         file.definitions[12][2] = 25;
         expectRefused(file.bytes(), "negative deal, total 52");
+    }
+    {
+        HandMadeFile file;  // every pile off the table
+        for (auto& d : file.definitions) d[0] = 20;
+        expectRefused(file.bytes(), "every pile at column 20");
     }
     {
         HandMadeFile file;

@@ -72,6 +72,8 @@ void checkWin() {
     }
 }
 
+void (*afterScoreTick)() = nullptr;
+
 void scoreTick() {
     int score = cardsOnFoundations();
     if (score != lastScore) {
@@ -79,6 +81,7 @@ void scoreTick() {
         checkWin();
         updateStatusLine();
     }
+    if (afterScoreTick) afterScoreTick();
 }
 
 }  // namespace korvat

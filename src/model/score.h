@@ -20,5 +20,8 @@ const char* statusLine();
 void checkWin();
 // The timer's work: on a changed score, check for a win and refresh the title.
 void scoreTick();
+// Called at the end of every timer tick; the program writes a changed game
+// log there, away from the moves. Null when nobody listens.
+extern void (*afterScoreTick)();
 
 }  // namespace korvat

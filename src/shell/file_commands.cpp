@@ -9,6 +9,7 @@
 #include "shell/commands.h"
 #include "shell/program.h"
 #include "store/gamefile.h"
+#include "store/persistence.h"
 
 namespace korvat {
 
@@ -77,7 +78,10 @@ void commandResetLog() {
         return;
     }
     table.answer = platform().messageBox("Reset Log file?", "ARE YOU SURE?", Mb::YesNo | Mb::IconQuestion);
-    if (table.answer == IdYes) resetLog();
+    if (table.answer != IdYes) return;
+    resetLog();
+    // On disk at once, as every other change of the log.
+    writeResetLog();
 }
 
 bool openStartingGame() {

@@ -39,8 +39,9 @@ bool startProgram(const std::string& commandLine) {
     effectRandom.state = platform().tickCount();
     readLog();
     // From now on every deal entered in the log, and every win, is on disk
-    // at once.
-    logChanged = writeLog;
+    // by the next timer tick (within 100 ms), off the path of the move.
+    logChanged = noteLogChanged;
+    afterScoreTick = writeLogIfChanged;
     // The saved game named on the command line; when there is none, or it
     // cannot be loaded, the last game played is dealt.
     if (openStartingGame()) return true;
@@ -53,6 +54,7 @@ bool startProgram(const std::string& commandLine) {
 void shutDownProgram() {
     writeLog();
     logChanged = nullptr;
+    afterScoreTick = nullptr;
     writePreferences();
     platform().stopTimer(1);
     if (table.smallCards)

@@ -16,6 +16,10 @@ namespace {
 
 constexpr char kSignature[8] = {'<', 'K', 'O', 'R', 'V', 'A', 'T', '>'};
 constexpr int kPileWords = 24;
+// The last column and row of the grid of pile places at which a card of
+// the game's size still lies whole on the 640 x 480 table.
+constexpr int kLargeCardsLastColumn = 16, kLargeCardsLastRow = 9;
+constexpr int kSmallCardsLastColumn = 24, kSmallCardsLastRow = 12;
 
 int deckSizeOf(uint32_t ruleFlags) {
     if (ruleFlags & GameRuleFlags::fourDecks) return 208;
@@ -98,6 +102,15 @@ GameFileCheck decodeGameFile(const uint8_t* data, size_t size, SavedGame& game, 
     if (total != deckSize)
         return damaged(error, "Its piles hold " + std::to_string(total) + " cards, not the game's " +
                                   std::to_string(deckSize) + ".");
+    // Every card of the game's decks once per deck: no card twice and none
+    // missing.
+    int copies[52] = {};
+    for (const SavedCard& c : g.cards) ++copies[c.value];
+    for (int value = 0; value < 52; ++value)
+        if (copies[value] != deckSize / 52)
+            return damaged(error, "The card of value " + std::to_string(value) + " is there " +
+                                      std::to_string(copies[value]) + " times, not " +
+                                      std::to_string(deckSize / 52) + ".");
 
     // The move history.
     uint16_t moveCount = 0;
@@ -122,6 +135,10 @@ GameFileCheck decodeGameFile(const uint8_t* data, size_t size, SavedGame& game, 
             return damaged(error, "It describes " + std::to_string(storedPiles) + " piles; the game has " +
                                       std::to_string(pileCount) + ".");
         int dealt = 0;
+        // The places the game's card size allows.
+        const bool small = (entry.ruleFlags & GameRuleFlags::smallCards) != 0;
+        const int lastColumn = small ? kSmallCardsLastColumn : kLargeCardsLastColumn;
+        const int lastRow = small ? kSmallCardsLastRow : kLargeCardsLastRow;
         g.definitions.reserve(storedPiles);
         for (int p = 0; p < storedPiles; ++p) {
             int32_t words[kPileWords];
@@ -129,7 +146,7 @@ GameFileCheck decodeGameFile(const uint8_t* data, size_t size, SavedGame& game, 
                 if (!in.i32(w)) return damaged(error, kShort);
             const SavedPileDefinition d{words[0], words[1], words[2], words[3], words[4], words[5], words[6]};
             const std::string which = "Pile " + std::to_string(p + 1) + " ";
-            if (d.column < 0 || d.column > 24 || d.row < 0 || d.row > 11)
+            if (d.column < 0 || d.column > lastColumn || d.row < 0 || d.row > lastRow)
                 return damaged(error, which + "lies off the table.");
             if (d.dealCount < 0 || d.dealCount > deckSize || d.faceDownCount < 0 || d.faceDownCount > d.dealCount)
                 return damaged(error, which + "is dealt an impossible number of cards.");

@@ -35,16 +35,30 @@ std::string trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// A line of the file and the end it had ("\n", "\r\n", or nothing on a
+// last line without one).
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+// The file's lines, after a UTF-8 byte order mark (which `bom` keeps).
+std::vector<Line> splitLines(const std::string& text, std::string* bom = nullptr) {
+    std::vector<Line> lines;
     size_t pos = 0;
+    if (text.compare(0, 3, kByteOrderMark) == 0) pos = 3;
+    if (bom) *bom = text.substr(0, pos);
     while (pos < text.size()) {
         size_t nl = text.find('\n', pos);
         if (nl == std::string::npos) {
-            lines.push_back(text.substr(pos));
+            lines.push_back({text.substr(pos), ""});
             break;
         }
-        lines.push_back(text.substr(pos, nl - pos));
+        size_t end = nl;
+        if (end > pos && text[end - 1] == '\r') --end;
+        lines.push_back({text.substr(pos, end - pos), text.substr(end, nl + 1 - end)});
         pos = nl + 1;
     }
     return lines;
@@ -86,11 +100,11 @@ bool makeFolders(const std::string& path, std::string& error) {
 
 bool iniFindValue(const std::string& text, const std::string& section, const std::string& key, std::string& value) {
     bool inSection = false;
-    for (const std::string& line : splitLines(text)) {
+    for (const Line& line : splitLines(text)) {
         std::string name, k, v;
-        if (sectionOf(line, name)) {
+        if (sectionOf(line.text, name)) {
             inSection = sameName(name, section);
-        } else if (inSection && keyOf(line, k, v) && sameName(k, key)) {
+        } else if (inSection && keyOf(line.text, k, v) && sameName(k, key)) {
             value = v;
             return true;
         }
@@ -100,35 +114,44 @@ bool iniFindValue(const std::string& text, const std::string& section, const std
 
 std::string iniSetValue(const std::string& text, const std::string& section, const std::string& key,
                         const std::string& value) {
-    std::vector<std::string> lines = splitLines(text);
+    std::string bom;
+    std::vector<Line> lines = splitLines(text, &bom);
+    // New lines end as the file's lines do.
+    std::string newline = "\n";
+    for (const Line& line : lines)
+        if (!line.end.empty()) {
+            newline = line.end;
+            break;
+        }
     const std::string entry = key + "=" + value;
     bool inSection = false;
     long sectionEnd = -1;  // index after the last key line of the section
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string name, k, v;
-        if (sectionOf(lines[i], name)) {
+        if (sectionOf(lines[i].text, name)) {
             inSection = sameName(name, section);
             if (inSection) sectionEnd = static_cast<long>(i) + 1;
         } else if (inSection) {
-            if (keyOf(lines[i], k, v) && sameName(k, key)) {
-                lines[i] = entry;
+            if (keyOf(lines[i].text, k, v) && sameName(k, key)) {
+                lines[i].text = entry;
                 sectionEnd = -2;
                 break;
             }
-            if (!trim(lines[i]).empty()) sectionEnd = static_cast<long>(i) + 1;
+            if (!trim(lines[i].text).empty()) sectionEnd = static_cast<long>(i) + 1;
         }
     }
     if (sectionEnd >= 0) {
-        lines.insert(lines.begin() + sectionEnd, entry);
+        lines.insert(lines.begin() + sectionEnd, Line{entry, newline});
     } else if (sectionEnd == -1) {
-        if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + section + "]");
-        lines.push_back(entry);
+        if (!lines.empty() && !trim(lines.back().text).empty()) lines.push_back({"", newline});
+        lines.push_back({"[" + section + "]", newline});
+        lines.push_back({entry, newline});
     }
-    std::string out;
-    for (const std::string& line : lines) {
-        out += line;
-        out += '\n';
+    std::string out = bom;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i].text;
+        // A line that now has another after it needs an end of its own.
+        out += lines[i].end.empty() && i + 1 < lines.size() ? newline : lines[i].end;
     }
     return out;
 }

@@ -1,11 +1,17 @@
 #include "store/persistence.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
+#include <cstring>
 
 #include "model/catalogue.h"
 #include "model/gamelog.h"
 #include "model/platform.h"
 #include "model/preferences.h"
+#include "model/records.h"
+#include "model/score.h"
+#include "store/bytes.h"
 #include "store/logfile.h"
 
 namespace korvat {
@@ -56,11 +62,116 @@ void writePreferences() {
                               Mb::Ok | Mb::IconExclamation);
 }
 
+namespace {
+
+// The log as this program last read it from, or wrote it to, the file at
+// `path`: what the file held before other copies changed it.
+struct LogOnDisk {
+    std::string path;
+    GameLog log{};
+};
+LogOnDisk logOnDisk;
+bool logPending = false;
+bool replaceOnDisk = false;
+
+void remember(const GameLog& log) {
+    logOnDisk.path = logFilePath;
+    logOnDisk.log = log;
+}
+
+const GameLog& lastOnDisk() {
+    static const GameLog none{};
+    return logOnDisk.path == logFilePath ? logOnDisk.log : none;
+}
+
+void report(const std::string& error) {
+    const std::string text = "The game log could not be saved.\n\n" + error;
+    platform().messageBox(text.c_str(), "MODERATE ERROR", Mb::Ok | Mb::IconExclamation);
+}
+
+// Takes the merged log as the log in memory; the current deal keeps its
+// entry wherever the merge put it.
+void adopt(const GameLog& merged) {
+    if (std::memcmp(merged.data(), gameLog.data(), sizeof(LogEntry) * gameLog.size()) == 0) return;
+    const int index = table.logIndex;
+    const bool logged = index >= 0 && index < kLogEntries && gameLog[static_cast<size_t>(index)].status != 0;
+    const LogEntry current = logged ? gameLog[static_cast<size_t>(index)] : LogEntry{};
+    gameLog = merged;
+    if (logged) {
+        table.logIndex = -1;
+        for (int i = 0; i < kLogEntries; ++i) {
+            const LogEntry& e = gameLog[static_cast<size_t>(i)];
+            if (e.status != LogStatus::Free && e.gameNumber == current.gameNumber &&
+                e.gameIndex == current.gameIndex) {
+                table.logIndex = i;
+                break;
+            }
+        }
+    }
+    updateStatusLine();
+}
+
+// The read-modify-write of the log file, under its lock.
+bool writeLogLocked(std::string& error) {
+    FileLock lock;
+    bool created = false;
+    if (!lock.lock(logFilePath, error, 5000, &created)) return false;
+    GameLog merged = gameLog;
+    int dropped = 0;
+    if (!replaceOnDisk) {
+        GameLog disk{};
+        bool missing = false;
+        std::string readError;
+        if (!readLogFile(logFilePath, disk, readError, &missing)) {
+            if (!missing) {
+                // The file has become something that is not our log: it is
+                // kept as it is, and left alone from now on.
+                logWritable = false;
+                error = readError + "\n\nThe file is kept as it is: the games of this session are logged in "
+                                    "memory only and are not written to it.";
+                return false;
+            }
+        }
+        struct stat st {};
+        const bool empty = created || missing || (::stat(logFilePath.c_str(), &st) == 0 && st.st_size == 0);
+        // An empty or missing file tells nothing of the other copies: the
+        // log in memory is written as it is.
+        if (!empty) {
+            const int index = table.logIndex;
+            const LogEntry* current =
+                index >= 0 && index < kLogEntries ? &gameLog[static_cast<size_t>(index)] : nullptr;
+            merged = mergeLogs(lastOnDisk(), gameLog, disk, current, dropped);
+        }
+    }
+    if (!writeLogFile(logFilePath, merged, error)) return false;
+    replaceOnDisk = false;
+    remember(merged);
+    adopt(merged);
+    if (dropped > 0)
+        platform().messageBox("Log file is full.  Make a copy and reset stats.", "MODERATE ERROR",
+                              Mb::Ok | Mb::IconExclamation);
+    return true;
+}
+
+}  // namespace
+
+bool loadLog(std::string& error, bool* missing) {
+    bool none = false;
+    if (!readLogFile(logFilePath, gameLog, error, &none)) {
+        if (missing) *missing = none;
+        if (none) remember(GameLog{});
+        return false;
+    }
+    if (missing) *missing = false;
+    remember(gameLog);
+    return true;
+}
+
 void readLog() {
     std::string error;
     bool missing = false;
     logWritable = true;
-    if (readLogFile(logFilePath, gameLog, error, &missing) || missing) return;
+    if (loadLog(error, &missing) || missing) return;
     logWritable = false;
     const std::string text = error +
                              "\n\nThe file is kept as it is: the games of this session are logged in memory only "
@@ -69,11 +180,21 @@ void readLog() {
 }
 
 void writeLog() {
+    logPending = false;
     if (!logWritable) return;
     std::string error;
-    if (writeLogFile(logFilePath, gameLog, error)) return;
-    const std::string text = "The game log could not be saved.\n\n" + error;
-    platform().messageBox(text.c_str(), "MODERATE ERROR", Mb::Ok | Mb::IconExclamation);
+    if (!writeLogLocked(error)) report(error);
+}
+
+void noteLogChanged() { logPending = true; }
+
+void writeLogIfChanged() {
+    if (logPending) writeLog();
+}
+
+void writeResetLog() {
+    replaceOnDisk = true;
+    writeLog();
 }
 
 }  // namespace korvat

@@ -23,10 +23,29 @@ extern std::string logFilePath;
 extern bool logWritable;
 
 // Reads the log file into gameLog. A missing file leaves the log as it is
-// (empty at start-up); a file that cannot be read or fails its checks is
-// reported once and leaves the log empty and the file alone.
+// (empty at start-up); a file that cannot be read, fails its checks or is
+// longer than a log is reported once and leaves the log empty and the file
+// alone for the rest of the run.
 void readLog();
-// Writes gameLog whole to the log file; a failed write is reported.
+// The same without the message: false with the reason in `error`;
+// `missing` is set when there is no file at all (the log is then kept).
+bool loadLog(std::string& error, bool* missing = nullptr);
+
+// Writes gameLog to the log file, merged with what other copies of the
+// program wrote there since this one last read or wrote it (see
+// mergeLogs), under an advisory lock on the file held from the read to the
+// rename. The merged log becomes gameLog, and logIndex follows its deal. A
+// failed write is reported.
 void writeLog();
+
+// The program's answer to logChanged: the change is written by the next
+// writeLogIfChanged, which the timer calls, so that no move waits for the
+// disk.
+void noteLogChanged();
+void writeLogIfChanged();
+
+// Options > Reset log file: the emptied log replaces the file at once,
+// whatever other copies wrote to it.
+void writeResetLog();
 
 }  // namespace korvat
