@@ -31,10 +31,16 @@ size_t strideOf(int width) { return (static_cast<size_t>(width) + 3) & ~static_c
 bool pictureFileFits(const uint8_t* file, size_t size, int minWidth, int minHeight, int* width,
                      int* height) {
     if (!file || size < kMinPictureFile) return false;
+    // 256 colours the way our pictures hold them: maker 10, run-length
+    // encoding, 8 bits per pixel in one plane, scan lines exactly the width
+    // long, and the 0x0C marker just before the palette.
+    if (file[0] != 10 || file[2] != 1 || file[3] != 8 || file[65] != 1) return false;
+    if (file[size - 769] != 12) return false;
     const int w = read16(file + 8) + 1;
     const int h = read16(file + 10) + 1;
     if (w > kMaxPictureSide || h > kMaxPictureSide) return false;
     if (w % 4 != 0) return false;
+    if (read16(file + 66) != w) return false;
     if (w < minWidth || h < minHeight) return false;
     if (width) *width = w;
     if (height) *height = h;
@@ -47,9 +53,9 @@ bool decodePicture(const uint8_t* file, size_t size, int minWidth, int minHeight
     if (!pictureFileFits(file, size, minWidth, minHeight, &width, &height)) return false;
     const size_t stride = strideOf(width);
     const size_t area = stride * static_cast<size_t>(height);
-    bitmap.assign(area + kBitmapPixelsOffset, 0);
+    std::vector<uint8_t> made(area + kBitmapPixelsOffset, 0);
 
-    uint8_t* header = bitmap.data();
+    uint8_t* header = made.data();
     write32(header + 0, 40);
     write32(header + 4, static_cast<uint32_t>(width));
     write32(header + 8, static_cast<uint32_t>(height));  // positive: rows stored bottom-up
@@ -58,24 +64,26 @@ bool decodePicture(const uint8_t* file, size_t size, int minWidth, int minHeight
     // Compression, image size, resolutions and colour counts stay 0.
 
     // The stream: from byte 128 up to the palette; its last byte (the
-    // palette marker) is never decoded.
+    // palette marker) is never decoded. It must fill the picture exactly and
+    // end at the marker: a stream cut short or running on is a damaged
+    // picture, not one to draw with the wrong colours.
     const uint8_t* stream = file + 128;
     const size_t n = size - 896;
-    uint8_t* pixels = bitmap.data() + kBitmapPixelsOffset;
+    uint8_t* pixels = made.data() + kBitmapPixelsOffset;
     size_t out = 0;
     size_t i = 0;
     while (i + 1 < n && out < area) {
         const uint8_t b = stream[i++];
         if (b >= 192) {
             const size_t run = b & 63;
-            const uint8_t value = stream[i++];
-            const size_t fits = run < area - out ? run : area - out;
-            std::memset(pixels + out, value, fits);
-            out += fits;
+            if (run > area - out) return false;
+            std::memset(pixels + out, stream[i++], run);
+            out += run;
         } else {
             pixels[out++] = b;
         }
     }
+    if (out != area || i != n - 1) return false;
 
     // The file's rows run top-down, the bitmap's bottom-up.
     for (int k = 0; k < height / 2; ++k) {
@@ -92,6 +100,7 @@ bool decodePicture(const uint8_t* file, size_t size, int minWidth, int minHeight
         entry[1] = palette[e * 3 + 1];
         entry[2] = palette[e * 3 + 0];
     }
+    bitmap.swap(made);
     return true;
 }
 

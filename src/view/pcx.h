@@ -23,16 +23,20 @@ constexpr size_t kBitmapHeaderSize = 40;
 constexpr size_t kBitmapPixelsOffset = kBitmapHeaderSize + 256 * 4;  // 1064
 
 // Checks a picture file's header and size: false (no picture) when the file
-// is too short, a side is 0 or larger than kMaxPictureSide, the width is
-// not a multiple of 4, or the picture is smaller than minWidth x minHeight.
+// is too short, its header is not maker 10, run-length encoding, 8 bits per
+// pixel, one plane and scan lines of the width, the byte before the palette
+// is not the marker 0x0C, a side is larger than kMaxPictureSide, the width
+// is not a multiple of 4, or the picture is smaller than minWidth x minHeight.
 bool pictureFileFits(const uint8_t* file, size_t size, int minWidth, int minHeight, int* width = nullptr,
                      int* height = nullptr);
 
 // Decodes a picture file held in memory into a packed bitmap: a 40-byte
 // information header, 256 colour entries (blue, green, red, 0) from the
 // file's palette, and one palette index per pixel, bottom row first, rows
-// of the width rounded up to 4 bytes. False (nothing decoded) when the file
-// does not pass pictureFileFits. The decoder never writes past the pixel area.
+// of the width rounded up to 4 bytes. False (nothing decoded, `bitmap`
+// untouched) when the file does not pass pictureFileFits or its pixel
+// stream does not fill the picture exactly, ending at the palette marker.
+// The decoder never writes past the pixel area.
 bool decodePicture(const uint8_t* file, size_t size, int minWidth, int minHeight,
                    std::vector<uint8_t>& bitmap);
 

@@ -1,6 +1,10 @@
 #include "view/pictures.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstdio>
@@ -23,22 +27,31 @@ BitmapFont textFont;
 void (*fatalExit)(int status) = std::exit;
 
 bool readFile(const std::string& path, std::vector<uint8_t>& data) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && static_cast<unsigned long>(size) <= kMaxFileSize && std::fseek(f, 0, SEEK_SET) == 0;
+    // Not blocking, and plain files only: a pipe or a device with a
+    // picture's name must not hang the start.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+              static_cast<unsigned long long>(st.st_size) <= kMaxFileSize;
     if (ok) {
-        data.resize(static_cast<size_t>(size));
-        ok = size == 0 || std::fread(data.data(), 1, data.size(), f) == data.size();
+        data.resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        while (ok && done < data.size()) {
+            const ssize_t got = ::read(fd, data.data() + done, data.size() - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) ok = false;
+            else done += static_cast<size_t>(got);
+        }
     }
-    std::fclose(f);
+    ::close(fd);
     return ok;
 }
 
 bool loadPalette(const std::string& path, Palette& palette, int minWidth, int minHeight) {
-    std::vector<uint8_t> file;
-    if (!readFile(path, file) || !pictureFileFits(file.data(), file.size(), minWidth, minHeight))
+    std::vector<uint8_t> file, bitmap;
+    // The palette comes only from a picture that is whole.
+    if (!readFile(path, file) || !decodePicture(file.data(), file.size(), minWidth, minHeight, bitmap))
         return false;
     const uint8_t* p = file.data() + file.size() - 768;
     for (int e = 0; e < 256; ++e) {

@@ -83,27 +83,32 @@ TEST(PictureDecoding, RowsAreStoredBottomUpAndOddHeightsKeepTheMiddleRow) {
     EXPECT_EQ(indices(b1), (std::vector<uint8_t>{1, 2, 3, 4}));
 }
 
-TEST(PictureDecoding, StreamEnds) {
-    // A short stream leaves the rest of the picture in colour 0.
-    auto b = decode(pcxFile(4, 2, {5, 6, 0xC2, 7}));
-    EXPECT_EQ(indices(b), (std::vector<uint8_t>{5, 6, 7, 7, 0, 0, 0, 0}));
+// The stream must fill the picture exactly and end at the palette marker:
+// any other stream is a damaged picture, treated as no picture.
+TEST(PictureDecoding, StreamMustEndWhereThePaletteStarts) {
+    std::vector<uint8_t> bitmap;
+    auto refused = [&](const std::vector<uint8_t>& f) {
+        bitmap = {1, 2, 3};
+        return !decodePicture(f.data(), f.size(), 0, 0, bitmap) && bitmap == std::vector<uint8_t>{1, 2, 3};
+    };
+    EXPECT_FALSE(refused(pcxFile(4, 2, {5, 6, 0xC2, 7, 0xC4, 1})));
+    EXPECT_TRUE(refused(pcxFile(4, 2, {5, 6, 0xC2, 7}))) << "cut short";
+    EXPECT_TRUE(refused(pcxFile(4, 1, {5, 6, 7, 8, 9}))) << "a byte more";
+    EXPECT_TRUE(refused(pcxFile(4, 1, {5, 6, 0xC3, 9}))) << "a run past the last pixel";
+    EXPECT_TRUE(refused(pcxFile(4, 1, {5, 6, 7, 0xC1}))) << "a run taking the marker as its value";
+    EXPECT_TRUE(refused(pcxFile(4, 1, {5, 6, 7, 8, 0xC0, 3}))) << "even a run of 0 after the last pixel";
+    std::vector<uint8_t> f = pcxFile(4, 1, {5, 6, 7, 8});
+    f[128 + 4] = 9;
+    EXPECT_TRUE(refused(f)) << "no marker before the palette";
 
-    // The last byte before the palette is the marker and is never decoded
-    // as a byte of its own, even when it is not 12 ...
-    std::vector<uint8_t> f = pcxFile(4, 1, {5, 6});
-    f[128 + 2] = 9;  // the marker
-    EXPECT_EQ(indices(decode(f)), (std::vector<uint8_t>{5, 6, 0, 0}));
-    // ... but a run byte just before it takes it as its value.
-    EXPECT_EQ(indices(decode(pcxFile(4, 1, {5, 0xC3}))), (std::vector<uint8_t>{5, 12, 12, 12}));
-
-    // A stream that decodes to more than the picture stops at its last pixel.
-    std::vector<uint8_t> longStream(5000, 0xFF);
-    for (size_t i = 1; i < longStream.size(); i += 2) longStream[i] = 77;
-    b = decode(pcxFile(8, 2, longStream));
-    EXPECT_EQ(b.size(), kBitmapPixelsOffset + 16);
-    EXPECT_EQ(indices(b), std::vector<uint8_t>(16, 77));
-    b = decode(pcxFile(4, 1, std::vector<uint8_t>(300, 9)));
-    EXPECT_EQ(b.size(), kBitmapPixelsOffset + 4);
+    // Every cut of a whole picture is refused (a truncated LARGE.PCX is no
+    // longer drawn in wrong colours).
+    std::vector<uint8_t> px(64 * 8);
+    for (size_t i = 0; i < px.size(); ++i) px[i] = static_cast<uint8_t>(i * 7 / 5);
+    const std::vector<uint8_t> whole = pcxFile(64, 8, pcxEncode(px), testPalette());
+    EXPECT_FALSE(refused(whole));
+    for (size_t size = 0; size < whole.size(); ++size)
+        EXPECT_TRUE(refused(std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(size)))) << size;
 }
 
 TEST(PictureDecoding, FilesTreatedAsNoPicture) {
@@ -116,16 +121,27 @@ TEST(PictureDecoding, FilesTreatedAsNoPicture) {
     // Too short: 896 bytes hold a header and a palette but not the marker.
     std::vector<uint8_t> f = pcxFile(4, 1, {});
     ASSERT_EQ(f.size(), 897u);
-    EXPECT_FALSE(refused(f));
-    EXPECT_EQ(indices(bitmap), (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_TRUE(refused(f));
     f.pop_back();
     EXPECT_TRUE(refused(f));
+    // A header that is not our kind of picture: maker, encoding, bits per
+    // pixel, planes, bytes per line.
+    for (auto [offset, value] : {std::pair{0, 5}, {2, 0}, {3, 4}, {65, 3}, {66, 8}, {67, 1}}) {
+        f = pcxFile(4, 1, {1, 2, 3, 4});
+        ASSERT_FALSE(refused(f));
+        f[static_cast<size_t>(offset)] = static_cast<uint8_t>(value);
+        EXPECT_TRUE(refused(f)) << "byte " << offset;
+    }
     EXPECT_TRUE(refused({}));
     EXPECT_TRUE(refused(std::vector<uint8_t>(20, 0)));
     EXPECT_FALSE(decodePicture(nullptr, 0, 0, 0, bitmap));
 
+    // A stream that fills a picture of that size.
+    auto filled = [](int w, int h) {
+        return pcxFile(w, h, pcxEncode(std::vector<uint8_t>(static_cast<size_t>(w) * static_cast<size_t>(h), 1)));
+    };
     // Widths that are not a multiple of 4.
-    for (int w : {1, 2, 3, 5, 830, 831}) EXPECT_TRUE(refused(pcxFile(w, 1, {0xC1, 1})) ) << w;
+    for (int w : {1, 2, 3, 5, 830, 831}) EXPECT_TRUE(refused(filled(w, 1))) << w;
     // Sides that would need an unreasonable buffer.
     EXPECT_TRUE(refused(pcxFile(65536, 1, {1})));
     EXPECT_TRUE(refused(pcxFile(4100, 4, {1})));
@@ -136,10 +152,10 @@ TEST(PictureDecoding, FilesTreatedAsNoPicture) {
     // Smaller than the grid it must hold.
     const std::pair<int, int> grids[] = {{832, 480}, {624, 384}, {512, 192}};
     for (auto [w, h] : grids) {
-        EXPECT_TRUE(refused(pcxFile(w - 4, h, {1}), w, h));
-        EXPECT_TRUE(refused(pcxFile(w, h - 1, {1}), w, h));
-        EXPECT_FALSE(refused(pcxFile(w, h, {1}), w, h));
-        EXPECT_FALSE(refused(pcxFile(w + 4, h + 1, {1}), w, h));
+        EXPECT_TRUE(refused(filled(w - 4, h), w, h));
+        EXPECT_TRUE(refused(filled(w, h - 1), w, h));
+        EXPECT_FALSE(refused(filled(w, h), w, h));
+        EXPECT_FALSE(refused(filled(w + 4, h + 1), w, h));
     }
 }
 
