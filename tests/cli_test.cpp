@@ -2,7 +2,12 @@
 #include <cstdio>
 #include <string>
 
+#include <unistd.h>
+
+#include <algorithm>
+
 #include "cli/commands.h"
+#include "store_test_support.h"
 #include "test_support.h"
 
 namespace korvat::test {
@@ -60,6 +65,79 @@ TEST(Cli, BadInputIsOneLineOnStderrAndStatusTwo) {
         EXPECT_TRUE(o.out.empty()) << shown;
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << shown << o.err;
     }
+}
+
+// Bad input changes no file: every action and option is checked before the
+// deal is made and before the log is read or written.
+TEST(Cli, BadInputChangesNoFileAndOutputThatFailsIsStatusOne) {
+    ScratchFolder folder;
+    const std::string log = folder.file("LOG.DAT"), game = folder.file("g.GAM");
+    for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+             {"play", "827", "777", "click:12", "bogus", "--log", log},
+             {"play", "827", "777", "click:12", "click:13", "--log", log, "--save", game},
+             {"play", "827", "777", "click:12", "discard:12,", "--log", log},
+             {"play", "827", "777", "click:12", "move:12,0", "--log", log},
+             {"play", "827", "777", "click:12", "move:9,30,0", "--log", log},  // found only in play
+             {"play", "827", "777", "click:12", "--log", log, "--save", log},
+             {"play", "827", "777", "click:12", "--log", log, "--save", folder.path() + "/./LOG.DAT"},
+             {"play", "827", "777", "click:12", "--log", log, "--pref", "Move=9"},
+         }) {
+        Output o = runCli(args);
+        EXPECT_EQ(o.status, 2) << args[4] << o.err;
+        EXPECT_EQ(folder.names(), std::vector<std::string>{}) << args[4];
+    }
+    // A link to the log is the same file.
+    ASSERT_EQ(runCli({"play", "827", "1", "click:12", "--log", log}).status, 0);
+    ASSERT_EQ(::symlink(log.c_str(), game.c_str()), 0);
+    const std::vector<uint8_t> before = fileBytes(log);
+    EXPECT_EQ(runCli({"play", "827", "2", "click:12", "--log", log, "--save", game}).status, 2);
+    EXPECT_EQ(fileBytes(log), before);
+
+    // Output that cannot be written: status 1 and a word on standard error.
+    std::FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(cli::run({"play", "827", "1", "click:12"}, full, err), 1);
+    EXPECT_EQ(cli::run({"games"}, full, err), 1);
+    std::fclose(full);
+    std::fclose(err);
+}
+
+TEST(Cli, MessagesStayOnOneLineAndJsonIsUtf8) {
+    Output o = runCli({"play", "827", "1", "click:1\n2\x1b[31m"});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("'click:1\\n2\\x1b[31m'"), std::string::npos) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1);
+
+    // A refused saved game's message and a name in Latin-1.
+    ScratchFolder folder;
+    const std::string odd = folder.file("caf\xe9\nx.GAM");
+    putFile(odd, {'<', 'K', 'O', 'R', 'V', 'A', 'T', '>', 1});
+    o = runCli({"load", odd});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    o = runCli({"play", "827", "1", "click:12", "--save", odd + "/no/x.GAM"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.out.find("caf\\u00e9\\nx.GAM"), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find("\xe9"), std::string::npos);
+    o = runCli({"play", "827", "1", "click:12", "--save", folder.file("\xc3\xa9t\xc3\xa9/x.GAM")});
+    EXPECT_NE(o.out.find("\xc3\xa9t\xc3\xa9"), std::string::npos) << "UTF-8 stays as it is";
+}
+
+TEST(Cli, DiscardPressesTheTopCardOfEachPileInTurn) {
+    // Pairing games take their groups by presses on the top cards.
+    for (const auto& [id, piles] : std::vector<std::pair<std::string, std::string>>{
+             {"833", "0,1,2,3"}, {"841", "0,1,2,3,4,5,6,7,8"}, {"842", "3,0,11,4"}}) {
+        std::vector<std::string> clicks{"play", id, "5"}, discard{"play", id, "5", "discard:" + piles};
+        for (size_t at = 0; at <= piles.size(); at = piles.find(',', at) + 1) {
+            clicks.push_back("click:" + piles.substr(at, piles.find(',', at) - at));
+            if (piles.find(',', at) == std::string::npos) break;
+        }
+        Output a = runCli(clicks), b = runCli(discard);
+        ASSERT_EQ(a.status, 0) << a.err;
+        EXPECT_EQ(a.out, b.out) << id;
+    }
+    EXPECT_EQ(runCli({"play", "833", "5", "discard:0,99"}).status, 2);
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include "cli/commands.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "cli/png.h"
@@ -14,6 +19,7 @@
 #include "model/drawing.h"
 #include "play/game.h"
 #include "play/pointer.h"
+#include "store/bytes.h"
 #include "store/gamefile.h"
 #include "store/logfile.h"
 #include "store/persistence.h"
@@ -39,7 +45,7 @@ constexpr const char* kUsage =
     "       korvat-cli render ID NUMBER OUT.png [--frame N] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-counter ID NUMBER OUT.png [--count-stock] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-graph --log FILE ID OUT.png\n"
-    "actions: press:X,Y drag:X,Y release right:X,Y click:P move:P,K,Q\n"
+    "actions: press:X,Y drag:X,Y release right:X,Y click:P discard:P1,P2,... move:P,K,Q\n"
     "         undo step auto restart pageup pagedown tick\n";
 
 // Installs a headless platform for the length of one command.
@@ -84,6 +90,25 @@ struct SessionFiles {
     std::string log;
 };
 
+// Whether two names lead to one file: the same file where it exists, the
+// same name in the same folder where it does not yet.
+bool sameFile(const std::string& a, const std::string& b) {
+    if (a == b) return true;
+    const std::string fa = followLinks(a), fb = followLinks(b);
+    struct stat sa {}, sb {};
+    if (::stat(fa.c_str(), &sa) == 0 && ::stat(fb.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    auto canonical = [](const std::string& path) {
+        const size_t slash = path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        char* real = ::realpath(folder.c_str(), nullptr);
+        std::string out = real ? real : folder;
+        std::free(real);
+        return out + "/" + (slash == std::string::npos ? path : path.substr(slash + 1));
+    };
+    return canonical(fa) == canonical(fb);
+}
+
 SessionFiles sessionFiles(const Session& session) {
     SessionFiles files;
     for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
@@ -91,12 +116,15 @@ SessionFiles sessionFiles(const Session& session) {
         if (value.empty()) throw BadInput{session.positional[i] + " needs a file name"};
         (session.positional[i] == "--save" ? files.save : files.log) = value;
     }
+    if (!files.save.empty() && !files.log.empty() && sameFile(files.save, files.log))
+        throw BadInput{"--save and --log name the same file"};
     return files;
 }
 
 // With --log, the session's log is read from that file before the game
-// starts, written there whenever a deal enters it or is won, and once more
-// at the end; without it no log file is touched.
+// starts and written there once, merged with what other programs wrote
+// meanwhile, after the actions; without it no log file is touched. A
+// session stopped by bad input writes nothing.
 struct LogFileScope {
     bool active = false;
     ~LogFileScope() {
@@ -109,14 +137,16 @@ struct LogFileScope {
         if (path.empty()) return true;
         std::string error;
         bool missing = false;
-        if (!readLogFile(path, gameLog, error, &missing) && !missing) {
-            std::fprintf(err, "korvat-cli: cannot read the log %s: %s\n", path.c_str(), error.c_str());
+        logFilePath = path;
+        if (!loadLog(error, &missing) && !missing) {
+            logFilePath = "LOG.DAT";
+            std::fprintf(err, "korvat-cli: %s\n",
+                         escapedLine("cannot read the log " + path + ": " + error).c_str());
             return false;
         }
         active = true;
-        logFilePath = path;
         logWritable = true;
-        logChanged = writeLog;
+        logChanged = noteLogChanged;
         return true;
     }
     void close() {
@@ -149,6 +179,7 @@ int finishSession(const SessionFiles& files, LogFileScope& log, HeadlessScope& s
 
 int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     Session session = parseSession(args, 1, {"--save", "--log"});
+    checkSession(session);
     const SessionFiles files = sessionFiles(session);
     HeadlessScope scope;
     LogFileScope log;
@@ -162,6 +193,19 @@ int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     return finishSession(files, log, scope, out, err);
 }
 
+// The number of piles of the game a saved game was saved from, or 0 when
+// the file cannot be read or is no good saved game (reading it later says
+// why).
+int savedGamePiles(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    SavedGame game;
+    if (!readFileBytes(path, kMaxGameFileBytes + 1, bytes, error) ||
+        decodeGameFile(bytes.data(), bytes.size(), game, error) != GameFileCheck::Good)
+        return 0;
+    return gameCatalogue()[static_cast<size_t>(findGameRow(game.commandId))].pileCount;
+}
+
 // Reads a saved game as File > Open would, then plays on as play does.
 int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     Session session = parseSession(args, 1, {"--save", "--log"}, false);
@@ -169,6 +213,10 @@ int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     const std::string path = session.actions.front();
     session.actions.erase(session.actions.begin());
     const SessionFiles files = sessionFiles(session);
+    checkActions(session.actions, 0);
+    // The actions' piles are checked against the saved game's before
+    // anything is read into the session or written.
+    if (const int piles = savedGamePiles(path)) checkActions(session.actions, piles);
     HeadlessScope scope;
     LogFileScope log;
     beginSession(session, scope.headless);
@@ -176,7 +224,7 @@ int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     gameFileName = path;
     if (!readGameFile(path)) {
         for (const RecordedMessage& m : scope.headless.messages)
-            std::fprintf(err, "korvat-cli: %s %s\n", m.caption.c_str(), m.text.c_str());
+            std::fprintf(err, "korvat-cli: %s\n", escapedLine(m.caption + " " + m.text).c_str());
         gameFileName.clear();
         return 1;
     }
@@ -240,6 +288,7 @@ int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     if (session.actions.empty()) throw BadInput{"render needs the name of the PNG file to write"};
     const std::string path = session.actions.front();
     session.actions.erase(session.actions.begin());
+    checkSession(session);
     RenderPlatform platformForRender;
     for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
         uint32_t n = 0;
@@ -263,7 +312,7 @@ int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
         if (carrying()) view::redrawMovedPile(carriedPile);  // the cards in the pointer's hold
     }
     if (!writePng(*shown, path)) {
-        std::fprintf(err, "korvat-cli: cannot write %s\n", path.c_str());
+        std::fprintf(err, "korvat-cli: cannot write %s\n", escapedLine(path).c_str());
         return 1;
     }
     (void)out;
@@ -284,6 +333,7 @@ int renderCounter(const std::vector<std::string>& args, std::FILE* err) {
     if (session.actions.empty()) throw BadInput{"render-counter needs the name of the PNG file to write"};
     const std::string path = session.actions.front();
     session.actions.erase(session.actions.begin());
+    checkSession(session);
     HeadlessScope scope;
     if (!view::startGraphics()) return 1;
     playSession(session, scope.headless);
@@ -296,7 +346,7 @@ int renderCounter(const std::vector<std::string>& args, std::FILE* err) {
     counter.allocate(view::kCounterWidth, view::kCounterHeight);
     view::drawCounter(counter);
     if (!writePng(counter, path)) {
-        std::fprintf(err, "korvat-cli: cannot write %s\n", path.c_str());
+        std::fprintf(err, "korvat-cli: cannot write %s\n", escapedLine(path).c_str());
         return 1;
     }
     return 0;
@@ -325,7 +375,7 @@ int renderGraph(const std::vector<std::string>& args, std::FILE* err) {
 
     std::string error;
     if (!readLogFile(logPath, gameLog, error)) {
-        std::fprintf(err, "korvat-cli: cannot read the log %s: %s\n", logPath.c_str(), error.c_str());
+        std::fprintf(err, "korvat-cli: %s\n", escapedLine("cannot read the log " + logPath + ": " + error).c_str());
         return 1;
     }
     HeadlessScope scope;
@@ -340,7 +390,7 @@ int renderGraph(const std::vector<std::string>& args, std::FILE* err) {
     graph.allocate(view::kGraphWidth, view::kGraphHeight);
     view::drawGraph(graph);
     if (!writePng(graph, path)) {
-        std::fprintf(err, "korvat-cli: cannot write %s\n", path.c_str());
+        std::fprintf(err, "korvat-cli: cannot write %s\n", escapedLine(path).c_str());
         return 1;
     }
     return 0;
@@ -348,7 +398,8 @@ int renderGraph(const std::vector<std::string>& args, std::FILE* err) {
 
 }  // namespace
 
-int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+// One command, by its name.
+int dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     try {
         if (args.empty()) throw BadInput{"no command given"};
         const std::string& command = args[0];
@@ -365,9 +416,20 @@ int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         }
         throw BadInput{"unknown command '" + command + "'"};
     } catch (const BadInput& bad) {
-        std::fprintf(err, "korvat-cli: %s (try: korvat-cli help)\n", bad.message.c_str());
+        std::fprintf(err, "korvat-cli: %s (try: korvat-cli help)\n", escapedLine(bad.message).c_str());
         return 2;
     }
+}
+
+int run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    int status = dispatch(args, out, err);
+    // Output that did not reach its file (a full disk) is a failure.
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        const int error = errno;
+        std::fprintf(err, "korvat-cli: cannot write the output: %s\n", std::strerror(error));
+        if (status != 2) status = 1;
+    }
+    return status;
 }
 
 }  // namespace korvat::cli

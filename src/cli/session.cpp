@@ -49,7 +49,8 @@ bool parseSigned64(const std::string& text, int64_t& out) {
     return true;
 }
 
-// "A,B" or "A,B,C": integers, each >= min.
+// "A,B" or "A,B,C": integers, each >= min; `count` of them, or one or
+// more when `count` is 0.
 std::vector<int> numbers(const std::string& action, const std::string& text, size_t count, bool allowNegative) {
     std::vector<int> out;
     size_t pos = 0;
@@ -63,8 +64,50 @@ std::vector<int> numbers(const std::string& action, const std::string& text, siz
         if (comma == std::string::npos) break;
         pos = comma + 1;
     }
-    if (out.size() != count) throw BadInput{"the action '" + action + "' takes " + std::to_string(count) + " numbers"};
+    if (count > 0 && out.size() != count)
+        throw BadInput{"the action '" + action + "' takes " + std::to_string(count) + " numbers"};
     return out;
+}
+
+// An action taken apart: its verb and its numbers, checked.
+struct Action {
+    std::string verb;
+    std::vector<int> n;
+};
+
+// Takes an action apart and checks its form and, when the game is known
+// (pileCount > 0), its pile numbers. Throws BadInput.
+Action parseAction(const std::string& action, int pileCount) {
+    const size_t colon = action.find(':');
+    Action a;
+    a.verb = action.substr(0, colon);
+    const std::string rest = colon == std::string::npos ? "" : action.substr(colon + 1);
+    const bool hasArgs = colon != std::string::npos;
+    auto pile = [&](int index) {
+        if (pileCount > 0 && index >= pileCount)
+            throw BadInput{"no pile " + std::to_string(index) + " in '" + action + "' (this game has " +
+                           std::to_string(pileCount) + ")"};
+    };
+    const std::string& v = a.verb;
+    if (v == "press" || v == "drag" || v == "right") {
+        a.n = numbers(action, rest, 2, true);
+    } else if (v == "click") {
+        a.n = numbers(action, rest, 1, false);
+        pile(a.n[0]);
+    } else if (v == "discard") {
+        a.n = numbers(action, rest, 0, false);
+        for (int p : a.n) pile(p);
+    } else if (v == "move") {
+        a.n = numbers(action, rest, 3, false);
+        pile(a.n[0]);
+        pile(a.n[2]);
+    } else if (v == "release" || v == "undo" || v == "step" || v == "auto" || v == "restart" || v == "pageup" ||
+               v == "pagedown" || v == "tick") {
+        if (hasArgs) throw BadInput{"the action '" + v + "' takes no numbers"};
+    } else {
+        throw BadInput{"unknown action '" + action + "'"};
+    }
+    return a;
 }
 
 Pile& pileArgument(const std::string& action, int index) {
@@ -83,6 +126,13 @@ void centreOf(const Pile& p, int& x, int& y) {
         x = p.x + table.cardWidth / 2;
         y = p.y + table.cardHeight / 2;
     }
+}
+
+void click(const std::string& action, int index) {
+    int x, y;
+    centreOf(pileArgument(action, index), x, y);
+    pressAt(x, y);
+    release();
 }
 
 void move(const std::string& action, const std::vector<int>& n) {
@@ -108,53 +158,24 @@ void move(const std::string& action, const std::vector<int>& n) {
 }
 
 void apply(const std::string& action) {
-    size_t colon = action.find(':');
-    std::string verb = action.substr(0, colon);
-    std::string rest = colon == std::string::npos ? "" : action.substr(colon + 1);
-    bool hasArgs = colon != std::string::npos;
-    auto noArgs = [&] {
-        if (hasArgs) throw BadInput{"the action '" + verb + "' takes no numbers"};
-    };
-    if (verb == "press" || verb == "drag" || verb == "right") {
-        std::vector<int> n = numbers(action, rest, 2, true);
-        if (verb == "press") pressAt(n[0], n[1]);
-        if (verb == "drag") dragTo(n[0], n[1]);
-        if (verb == "right") rightPressAt(n[0], n[1]);
-    } else if (verb == "release") {
-        noArgs();
-        release();
-    } else if (verb == "click") {
-        std::vector<int> n = numbers(action, rest, 1, false);
-        int x, y;
-        centreOf(pileArgument(action, n[0]), x, y);
-        pressAt(x, y);
-        release();
-    } else if (verb == "move") {
-        move(action, numbers(action, rest, 3, false));
-    } else if (verb == "undo") {
-        noArgs();
-        commandUndo();
-    } else if (verb == "step") {
-        noArgs();
-        commandStep();
-    } else if (verb == "auto") {
-        noArgs();
-        commandAuto();
-    } else if (verb == "restart") {
-        noArgs();
-        commandRestart();
-    } else if (verb == "pageup") {
-        noArgs();
-        keyPageUp();
-    } else if (verb == "pagedown") {
-        noArgs();
-        keyPageDown();
-    } else if (verb == "tick") {
-        noArgs();
-        scoreTick();
-    } else {
-        throw BadInput{"unknown action '" + action + "'"};
-    }
+    const Action a = parseAction(action, currentGame->pileCount);
+    const std::string& v = a.verb;
+    if (v == "press") pressAt(a.n[0], a.n[1]);
+    else if (v == "drag") dragTo(a.n[0], a.n[1]);
+    else if (v == "right") rightPressAt(a.n[0], a.n[1]);
+    else if (v == "release") release();
+    else if (v == "click") click(action, a.n[0]);
+    else if (v == "discard") {
+        // The top card of each pile pressed in turn, as click does.
+        for (int p : a.n) click(action, p);
+    } else if (v == "move") move(action, a.n);
+    else if (v == "undo") commandUndo();
+    else if (v == "step") commandStep();
+    else if (v == "auto") commandAuto();
+    else if (v == "restart") commandRestart();
+    else if (v == "pageup") keyPageUp();
+    else if (v == "pagedown") keyPageDown();
+    else if (v == "tick") scoreTick();
 }
 
 }  // namespace
@@ -208,6 +229,14 @@ Session parseSession(const std::vector<std::string>& args, size_t first, const s
     return s;
 }
 
+void checkSession(const Session& s) {
+    checkActions(s.actions, gameCatalogue()[static_cast<size_t>(findGameRow(s.commandId))].pileCount);
+}
+
+void checkActions(const std::vector<std::string>& actions, int pileCount) {
+    for (const std::string& action : actions) parseAction(action, pileCount);
+}
+
 void playSession(const Session& s, HeadlessPlatform& headless) {
     beginSession(s, headless);
     selectGame(s.commandId);
@@ -235,24 +264,86 @@ void applyActions(const Session& s) {
     for (const std::string& action : s.actions) apply(action);
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at s, or 0 when there is none.
+size_t utf8Length(const unsigned char* s) {
+    const unsigned char c = s[0];
+    size_t n = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0) low = 0xA0;   // no overlong forms
+        if (c == 0xED) high = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0) low = 0x90;
+        if (c == 0xF4) high = 0x8F;  // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (s[1] < low || s[1] > high) return 0;
+    for (size_t i = 2; i < n; ++i)
+        if (s[i] < 0x80 || s[i] > 0xBF) return 0;
+    return n;
+}
+
+}  // namespace
+
 void appendJsonString(std::string& out, const char* s) {
     out += '"';
-    for (; *s; ++s) {
-        unsigned char c = static_cast<unsigned char>(*s);
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    while (*p) {
+        const unsigned char c = *p;
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
+            ++p;
         } else if (c == '\n') {
             out += "\\n";
+            ++p;
         } else if (c < 0x20) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else {
+            ++p;
+        } else if (c < 0x80) {
             out += static_cast<char>(c);
+            ++p;
+        } else if (const size_t n = utf8Length(p)) {
+            out.append(reinterpret_cast<const char*>(p), n);
+            p += n;
+        } else {
+            // A byte that is no part of a UTF-8 character (a file name in
+            // another encoding) stands for the character of its value, as
+            // the window shows it.
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+            ++p;
         }
     }
     out += '"';
+}
+
+std::string escapedLine(const std::string& text) {
+    std::string out;
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c == '\\') out += "\\\\";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\t') out += "\\t";
+        else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02x", c);
+            out += buf;
+        } else {
+            out += ch;
+        }
+    }
+    return out;
 }
 
 static void appendField(std::string& out, const char* name, long long value) {
