@@ -15,6 +15,10 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTest>
 #include <QTimer>
 #include <cstring>
@@ -64,6 +68,24 @@ QPoint partOf(QScrollBar* bar, QStyle::SubControl part) {
 
 void clickPart(QScrollBar* bar, QStyle::SubControl part) {
     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, partOf(bar, part));
+}
+
+// Clicks a link of a help page where it is shown, as the pointer would.
+void followLink(QWidget& help, const char* href) {
+    auto* browser = help.findChild<QTextBrowser*>();
+    QVERIFY(browser);
+    for (QTextBlock b = browser->document()->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            if (f.charFormat().anchorHref() != QLatin1String(href)) continue;
+            QTextCursor c(browser->document());
+            c.setPosition(f.position() + f.length() / 2);
+            const QPoint at = browser->viewport()->mapTo(&help, browser->cursorRect(c).center());
+            QTest::mouseClick(help.windowHandle(), Qt::LeftButton, Qt::NoModifier, at);
+            return;
+        }
+    }
+    QFAIL("no such link on the page");
 }
 
 void savePicture(QWidget* w, const char* name) {
@@ -267,7 +289,7 @@ private slots:
         QVERIFY(window->action(Command::EditMode)->isChecked());
         for (int i = 0; i < 4; ++i) QTest::keyClick(&window->table(), Qt::Key_Tab);
         QCOMPARE(editPile, 4);
-        withDialog<qt::PileEditorDialog>(Command::EditPile, [](qt::PileEditorDialog& d) {
+        withDialog<qt::PileEditorDialog>(Command::EditPile, [this](qt::PileEditorDialog& d) {
             savePicture(&d, "pile-editor-1406.png");
             QCOMPARE(d.windowTitle(), QStringLiteral("Korvat game editor"));
             expectFrame(d, "DejaVu Sans", 11, {283, 231});
@@ -309,6 +331,21 @@ private slots:
             QVERIFY(qt::HelpWindow::instance());
             QCOMPARE(qt::HelpWindow::instance()->shownPage(), QStringLiteral("korvat.hlp#2"));
             QVERIFY(d.isVisible());
+            // The help can be followed and scrolled while the editor is up:
+            // the clicks and keys go through the window system, which holds
+            // back input from windows a modal dialog blocks.
+            qt::HelpWindow& help = *qt::HelpWindow::instance();
+            QVERIFY(QTest::qWaitForWindowExposed(&help));
+            followLink(help, "help:korvat.hlp#1");
+            QCOMPARE(help.shownPage(), QStringLiteral("korvat.hlp#1"));
+            auto* browser = help.findChild<QTextBrowser*>();
+            QCOMPARE(browser->verticalScrollBar()->value(), 0);
+            QTest::keyClick(help.windowHandle(), Qt::Key_End);
+            QVERIFY(browser->verticalScrollBar()->value() > 0);
+            QVERIFY(d.isVisible());
+            // The main window stays held while the editor is open.
+            QTest::keyClick(window->windowHandle(), Qt::Key_PageUp);
+            QCOMPARE(gameNumber, 31u);
             QTest::mouseClick(d.controlAs<QPushButton>(1), Qt::LeftButton);
             QVERIFY(!d.isVisible());
         });

@@ -9,6 +9,9 @@ PileEditorDialog::PileEditorDialog(QWidget* owner) : TemplateDialog(pileEditorTe
 
 void PileEditorDialog::run(QWidget* owner) {
     PileEditorDialog dialog(owner);
+    // Modal on the main window only, so that the help window it opens can
+    // be used while it stays open.
+    dialog.setWindowModality(Qt::WindowModal);
     if (dialog.opened()) dialog.exec();
 }
 

@@ -13,9 +13,14 @@ namespace {
 QPointer<HelpWindow> theWindow;
 }
 
-HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner) {
+HelpWindow::HelpWindow() : QDialog(nullptr) {
     setWindowTitle(QStringLiteral("Korvat Help"));
     setModal(false);
+    // A window of its own, like a help viewer beside the program: a dialog
+    // that holds the main window (the pile editor, whose Help button opens
+    // this) leaves it free to be read, scrolled and followed. The program
+    // ends when the main window closes, whether or not this one is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(560, 520);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -31,7 +36,11 @@ HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner) {
 HelpWindow* HelpWindow::instance() { return theWindow.data(); }
 
 void HelpWindow::open(QWidget* owner, const std::string& book, int context) {
-    if (!theWindow) theWindow = new HelpWindow(owner);
+    if (!theWindow) {
+        theWindow = new HelpWindow();
+        // It lives as long as the window it was opened for.
+        if (owner) QObject::connect(owner, &QObject::destroyed, theWindow.data(), [] { delete theWindow.data(); });
+    }
     theWindow->show(book, context);
     theWindow->QDialog::show();
     theWindow->raise();

@@ -13,12 +13,13 @@ class HelpWindow final : public QDialog {
     Q_OBJECT
 public:
     // Shows the page, opening the window if it is not open; does not wait.
+    // The window is not owned by `owner` but closes when it is destroyed.
     static void open(QWidget* owner, const std::string& book, int context);
     static HelpWindow* instance();
     QString shownPage() const { return page_; }
 
 private:
-    explicit HelpWindow(QWidget* owner);
+    HelpWindow();
     void show(const std::string& book, int context);
 
     QTextBrowser* browser_ = nullptr;
