@@ -161,6 +161,20 @@ const MenuEntry kMainMenu[] = {
 
 const int kMainMenuSize = static_cast<int>(sizeof kMainMenu / sizeof kMainMenu[0]);
 
+// The keys players of desktop programs expect. Redo, when it comes, takes
+// Ctrl+Y and Ctrl+Shift+Z.
+const MenuKeys kMenuKeys[] = {
+    {Command::New, {"Ctrl+N", "F2"}},
+    {Command::Open, {"Ctrl+O", nullptr}},
+    {Command::Save, {"Ctrl+S", nullptr}},
+    {Command::Restart, {"Ctrl+R", nullptr}},
+    {Command::Exit, {"Ctrl+Q", nullptr}},
+    {Command::Undo, {"Ctrl+Z", nullptr}},
+    {Command::Rules, {"F1", nullptr}},
+};
+
+const int kMenuKeysSize = static_cast<int>(sizeof kMenuKeys / sizeof kMenuKeys[0]);
+
 const char* gameMenuText(int commandId) {
     for (const MenuEntry& e : kMainMenu)
         if (e.kind == MenuKind::Command && e.depth == 2 && e.id == commandId) return e.text;

@@ -30,6 +30,16 @@ constexpr int Undo = 300, Auto = 301, Step = 302, Rules = 303;
 constexpr int Contents = 400, About = 401;
 }  // namespace Command
 
+// The keys of the menu commands, in Qt's portable key names ("Ctrl+N").
+// The first key of a command is the one its menu item shows; the others
+// do the same.
+struct MenuKeys {
+    int id;
+    const char* keys[2];
+};
+extern const MenuKeys kMenuKeys[];
+extern const int kMenuKeysSize;
+
 // The menu text of a game ("&Aces Up" for command 833), or null.
 const char* gameMenuText(int commandId);
 

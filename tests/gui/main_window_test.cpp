@@ -1,5 +1,15 @@
 // The desktop program driven through its window, offscreen.
 #include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QMenuBar>
+#include <QToolTip>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeySequence>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QScreen>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -22,6 +32,7 @@
 #include "shell/qt/help_window.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_platform.h"
+#include "view/pictures.h"
 
 using namespace korvat;
 using korvat::qt::MainWindow;
@@ -29,6 +40,16 @@ using korvat::qt::MainWindow;
 struct Shown {
     std::string caption, text;
     unsigned style;
+};
+
+// The parts of a widget painted while it watches.
+struct PaintSpy final : QObject {
+    QRegion painted;
+    explicit PaintSpy(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
 };
 
 class MainWindowTest : public QObject {
@@ -45,12 +66,40 @@ class MainWindowTest : public QObject {
         return c ? QPoint(c->x + table.cardWidth / 2, c->y + table.cardHeight / 2)
                  : QPoint(p.x + table.cardWidth / 2, p.y + table.cardHeight / 2);
     }
+    // A table point where the table widget shows it, at whatever size.
+    QPoint onScreen(QPoint tablePoint) { return window->table().fit().toWidget(tablePoint).toPoint(); }
     // Drags the top card of one pile onto the top card of another.
     void drag(int from, int to) {
         QWidget* t = &window->table();
-        QTest::mousePress(t, Qt::LeftButton, Qt::NoModifier, centreOfTop(from));
-        QTest::mouseMove(t, centreOfTop(to));
-        QTest::mouseRelease(t, Qt::LeftButton, Qt::NoModifier, centreOfTop(to));
+        QTest::mousePress(t, Qt::LeftButton, Qt::NoModifier, onScreen(centreOfTop(from)));
+        QTest::mouseMove(t, onScreen(centreOfTop(to)));
+        QTest::mouseRelease(t, Qt::LeftButton, Qt::NoModifier, onScreen(centreOfTop(to)));
+    }
+    // Makes the table widget that size.
+    void resizeTable(QSize size) {
+        window->resize(window->size() - window->table().size() + size);
+        QTRY_COMPARE(window->table().size(), size);
+    }
+    QString iniText() {
+        QFile ini(files.filePath(QStringLiteral("korvat.ini")));
+        return ini.open(QIODevice::ReadOnly) ? QString::fromLatin1(ini.readAll()) : QString();
+    }
+    // A second start of the program, after the first has been shut down,
+    // with korvat.ini replaced by `ini` when it is given.
+    void restart(const char* ini = nullptr) {
+        delete window;
+        if (ini) {
+            QFile file(files.filePath(QStringLiteral("korvat.ini")));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(ini);
+        }
+        window = new MainWindow();
+        window->platform().messageHook = [this](const char* text, const char* caption, unsigned style) {
+            shown.push_back({caption, text, style});
+            return (style & Mb::ButtonMask) == Mb::Ok ? IdOk : answer;
+        };
+        QVERIFY(window->start(""));
+        window->show();
     }
     void dealNumber(uint32_t n) {
         gameNumber = n;
@@ -191,6 +240,158 @@ private slots:
         QCOMPARE(korvat::qt::HelpWindow::instance()->shownPage(), QStringLiteral("twodeck.hlp#901"));
         window->action(Command::About)->trigger();
         QCOMPARE(shown.back().text, std::string("Korvat\nVersion 2.1"));
+    }
+
+    void pointerMapsToTablePixelsAtAnySize() {
+        // At 1x the widget and the table are one; at whole factors each
+        // table pixel is a square; in between, the mapping still lands every
+        // table pixel on itself. Points off the picture stay signed.
+        const struct {
+            QSize widget;
+            double ratio;
+        } cases[] = {{{640, 480}, 1},  {{960, 720}, 1}, {{1280, 960}, 1},
+                     {{1100, 720}, 1}, {{640, 480}, 2}, {{700, 600}, 1.5}};
+        for (const auto& c : cases) {
+            const qt::TableFit f = qt::TableFit::of(c.widget, c.ratio);
+            for (int y = -3; y < 483; ++y)
+                for (int x = -3; x < 643; ++x)
+                    if (f.toTable(f.toWidget(QPoint(x, y))) != QPoint(x, y))
+                        QFAIL(qPrintable(QStringLiteral("%1x%2 at %3: %4,%5")
+                                             .arg(c.widget.width())
+                                             .arg(c.widget.height())
+                                             .arg(c.ratio)
+                                             .arg(x)
+                                             .arg(y)));
+        }
+        const qt::TableFit one = qt::TableFit::of({640, 480}, 1);
+        QVERIFY(one.crisp());
+        QCOMPARE(one.toTable(QPointF(-70000, 99999)), QPoint(-70000, 99999));
+        QCOMPARE(one.widgetRect(QRect(10, 20, 30, 40)), QRect(10, 20, 30, 40));
+        const qt::TableFit wide = qt::TableFit::of({1100, 720}, 1);  // 1.5x, 70 pixels each side
+        QVERIFY(!wide.crisp());
+        QCOMPARE(wide.target(), QRectF(70, 0, 960, 720));
+        QCOMPARE(wide.toTable(QPointF(0, 0)), QPoint(-47, 0));
+        QVERIFY(qt::TableFit::of({1300, 960}, 1).crisp());  // 2x with margins
+    }
+
+    void playsAndShowsTheTableAtAnySize() {
+        const Surface& surface = view::windowSurface;
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        for (const QSize size : {QSize(640, 480), QSize(960, 720), QSize(1280, 960), QSize(1100, 720)}) {
+            resizeTable(size);
+            dealNumber(0);
+            drag(6, 10);  // the nine of diamonds onto the ten of spades
+            QCOMPARE(pile(6).count, 2);
+            QCOMPARE(pile(10).count, 8);
+            drag(4, 5);  // refused
+            QCOMPARE(pile(4).count, 1);
+            QCOMPARE(table.undoCount, 1);
+            // Carried across the table, the card is drawn again where it is
+            // shown; then off the window to the left and let go there: back home.
+            QWidget* t = &window->table();
+            QTest::mousePress(t, Qt::LeftButton, Qt::NoModifier, onScreen(centreOfTop(10)));
+            PaintSpy spy(t);
+            QTest::mouseMove(t, onScreen(QPoint(300, 300)));
+            const QRect carried(carriedPile.x, carriedPile.y, table.cardWidth, table.cardHeight);
+            QVERIFY(spy.painted.contains(window->table().fit().widgetRect(carried)));
+            QTest::mouseMove(t, QPoint(-200, 10));
+            QVERIFY(carriedPile.x < 0);
+            QTest::mouseRelease(t, Qt::LeftButton, Qt::NoModifier, QPoint(-200, 10));
+            QCOMPARE(pile(10).count, 8);
+
+            const QImage shot = t->grab().toImage();
+            const qt::TableFit f = window->table().fit();
+            const int k = f.width / 640;
+            for (int y = 0; y < 480; ++y) {
+                for (int x = 0; x < 640; ++x) {
+                    const uint32_t want = surface.at(x, y);
+                    if (f.crisp()) {
+                        // Pixel for pixel: every table pixel a k x k square.
+                        for (int j = 0; j < k; ++j)
+                            for (int i = 0; i < k; ++i)
+                                if ((shot.pixel(f.x + x * k + i, f.y + y * k + j) & 0xFFFFFF) != want)
+                                    QFAIL(qPrintable(QStringLiteral("%1x: pixel %2,%3").arg(k).arg(x).arg(y)));
+                    }
+                }
+            }
+            if (!f.crisp()) {
+                // Smoothly scaled: a flat part of a card stays its colour.
+                const QPoint mid = centreOfTop(10);
+                QCOMPARE(shot.pixel(onScreen(mid)) & 0xFFFFFF, surface.at(mid.x(), mid.y()));
+            }
+            if (f.x > 0) QCOMPARE(QColor(shot.pixel(0, size.height() / 2)), QColor(shot.pixel(0, 0)));
+        }
+    }
+
+    void windowPlaceIsRemembered() {
+        // A first start: the first size, centred; its place is written at
+        // shut-down under keys of its own, beside the preferences.
+        QCOMPARE(window->table().size(), QSize(640, 480));
+        QVERIFY(window->minimumSize().width() >= 640);
+        prefs.TableBack = 3;
+        restart();
+        QString text = iniText();
+        QVERIFY2(text.contains(QStringLiteral("[Window]\nLeft=")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Width=640\nHeight=480\nMaximized=0\n")));
+        QVERIFY(text.contains(QStringLiteral("TableBack=3\n")));
+        // As the player left it.
+        restart("[Prefs]\nTableBack=5\n[Window]\nLeft=30\nTop=40\nWidth=700\nHeight=500\nFuture=1\n");
+        QCOMPARE(window->table().size(), QSize(700, 500));
+        QCOMPARE(window->pos(), QPoint(30, 40));
+        QCOMPARE(prefs.TableBack, 5);
+        // Sizes below the whole table and places off every screen are not kept.
+        restart("[Window]\nLeft=-90000\nTop=40\nWidth=20\nHeight=4294967295\n");
+        QCOMPARE(window->table().size(), QSize(640, 480));
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(window->pos().x(), screen.x() + (screen.width() - window->width()) / 2);
+        restart();
+        text = iniText();
+        QVERIFY2(text.contains(QStringLiteral("Width=640\nHeight=480\n")), qPrintable(text));
+    }
+
+    void keysOfTheMenus() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->action(Command::New)->shortcut().toString(), QStringLiteral("Ctrl+N"));
+        QCOMPARE(window->action(Command::Rules)->shortcut().toString(), QStringLiteral("F1"));
+        // The commands on the menu bar itself name their keys in a tool tip.
+        QMenuBar* bar = window->menuBar();
+        const QPoint undo = bar->actionGeometry(window->action(Command::Undo)).center();
+        QHelpEvent hover(QEvent::ToolTip, undo, bar->mapToGlobal(undo));
+        QApplication::sendEvent(bar, &hover);
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("Undo (Ctrl+Z)"));
+        QWidget* t = &window->table();
+        prefs.Prompt = -1;
+        answer = IdNo;
+        auto asked = [this](const char* key, const char* text) {
+            shown.clear();
+            QTest::keyClick(window->windowHandle(), QKeySequence(QString::fromLatin1(key))[0].key(),
+                            QKeySequence(QString::fromLatin1(key))[0].keyboardModifiers());
+            QVERIFY2(!shown.empty() && shown.back().text == text, key);
+        };
+        asked("Ctrl+N", "Start new game?");
+        asked("F2", "Start new game?");
+        asked("Ctrl+O", "Open new game?");
+        asked("Ctrl+R", "Restart this game?");
+        asked("Ctrl+Q", "Are you sure you want to quit?");
+        asked("Ctrl+S", "Game has not been started.");
+        prefs.Prompt = 0;
+        dealNumber(5);
+        QTest::keyClick(t, Qt::Key_N, Qt::ControlModifier);
+        QCOMPARE(gameNumber, 0u);  // the clock reads 0
+        dealNumber(0);
+        drag(6, 10);
+        QTest::keyClick(t, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(table.undoCount, 0);
+        QCOMPARE(pile(6).count, 3);
+        QTest::keyClick(t, Qt::Key_F1);
+        QCOMPARE(korvat::qt::HelpWindow::instance()->shownPage(), QStringLiteral("onedeck.hlp#827"));
+        // Nothing while cards are carried.
+        QTest::mousePress(t, Qt::LeftButton, Qt::NoModifier, onScreen(centreOfTop(6)));
+        QTest::keyClick(t, Qt::Key_N, Qt::ControlModifier);
+        QTest::mouseRelease(t, Qt::LeftButton, Qt::NoModifier, onScreen(centreOfTop(6)));
+        QCOMPARE(pile(6).count, 3);
+        QVERIFY(window->isVisible());
     }
 
     void timerRecognisesTheWin() {

@@ -3,20 +3,29 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
-#include <vector>
 #include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <limits>
+#include <string>
+#include <vector>
 
 #include "model/catalogue.h"
 #include "model/drawing.h"
+#include "model/preferences.h"
 #include "model/records.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
@@ -25,6 +34,7 @@
 #include "shell/qt/counter_window.h"
 #include "shell/qt/editor_dialog.h"
 #include "shell/qt/graph_window.h"
+#include "shell/qt/help_window.h"
 #include "shell/qt/logged_game_dialog.h"
 #include "shell/qt/preferences_dialog.h"
 #include "shell/qt/qt_platform.h"
@@ -65,14 +75,108 @@ int keyCode(int qtKey) {
 // The main window that owns the card counter and graph windows the shell opens.
 MainWindow* windowsOwner = nullptr;
 
+int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
+int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
+
+// The colour of the table around the picture when the window's proportions
+// are not the table's: the mean colour of the background the table is
+// tiled with. The back picture holds the sixteen 64 x 64 backgrounds from
+// (0, 0), eight to a row, and the 216 x 64 win tile at (182, 128).
+QColor tableColour() {
+    const Surface& back = view::backPicture;
+    int x = 182, y = 128, w = 216, h = 64;
+    if (!korvat::table.won) {
+        const int which = prefs.TableBack & 15;
+        x = (which % 8) * 64, y = (which / 8) * 64, w = 64, h = 64;
+    }
+    if (back.width < x + w || back.height < y + h) return Qt::black;
+    uint64_t red = 0, green = 0, blue = 0;
+    for (int j = 0; j < h; ++j) {
+        const uint32_t* row = back.row(y + j) + x;
+        for (int i = 0; i < w; ++i) {
+            red += (row[i] >> 16) & 0xFF, green += (row[i] >> 8) & 0xFF, blue += row[i] & 0xFF;
+        }
+    }
+    const uint64_t n = static_cast<uint64_t>(w) * static_cast<uint64_t>(h);
+    return QColor(static_cast<int>(red / n), static_cast<int>(green / n), static_cast<int>(blue / n));
+}
+
+// korvat.ini: the window's place, kept apart from the preferences.
+constexpr const char* kPlaceSection = "Window";
+constexpr int kMissing = std::numeric_limits<int>::min();
+// How much of a window must lie on a screen for its remembered place to be used.
+constexpr int kVisibleEnough = 64;
+
 }  // namespace
 
+TableFit TableFit::of(QSize widgetSize, double devicePixelRatio) {
+    TableFit f;
+    f.ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    const int64_t w = std::max<int64_t>(1, std::llround(widgetSize.width() * f.ratio));
+    const int64_t h = std::max<int64_t>(1, std::llround(widgetSize.height() * f.ratio));
+    if (w * kClientHeight <= h * kClientWidth) {
+        f.width = static_cast<int>(w);
+        f.height = static_cast<int>(std::max<int64_t>(1, (w * kClientHeight + kClientWidth / 2) / kClientWidth));
+    } else {
+        f.height = static_cast<int>(h);
+        f.width = static_cast<int>(std::max<int64_t>(1, (h * kClientWidth + kClientHeight / 2) / kClientHeight));
+    }
+    f.x = static_cast<int>((w - f.width) / 2);
+    f.y = static_cast<int>((h - f.height) / 2);
+    return f;
+}
+
+bool TableFit::crisp() const {
+    return width % kClientWidth == 0 && height == width / kClientWidth * kClientHeight;
+}
+
+QPoint TableFit::toTable(QPointF widgetPoint) const {
+    // To the nearest device pixel first, as the pointer was always read;
+    // then the table pixel under that device pixel's middle.
+    const QPoint d = (widgetPoint * ratio).toPoint();
+    return QPoint(static_cast<int>(floorDiv((2 * (int64_t{d.x()} - x) + 1) * kClientWidth, 2 * int64_t{width})),
+                  static_cast<int>(floorDiv((2 * (int64_t{d.y()} - y) + 1) * kClientHeight, 2 * int64_t{height})));
+}
+
+QPointF TableFit::toWidget(QPoint tablePixel) const {
+    // The device pixel under the middle of the table pixel.
+    const int64_t dx = x + floorDiv((2 * int64_t{tablePixel.x()} + 1) * width, 2 * kClientWidth);
+    const int64_t dy = y + floorDiv((2 * int64_t{tablePixel.y()} + 1) * height, 2 * kClientHeight);
+    return QPointF(static_cast<double>(dx) / ratio, static_cast<double>(dy) / ratio);
+}
+
+QRect TableFit::widgetRect(const QRect& tableRect) const {
+    int64_t left = x + floorDiv(int64_t{tableRect.x()} * width, kClientWidth);
+    int64_t top = y + floorDiv(int64_t{tableRect.y()} * height, kClientHeight);
+    int64_t right = x + ceilDiv((int64_t{tableRect.x()} + tableRect.width()) * width, kClientWidth);
+    int64_t bottom = y + ceilDiv((int64_t{tableRect.y()} + tableRect.height()) * height, kClientHeight);
+    if (!crisp()) {
+        // Smooth scaling blends each screen pixel from the table pixels
+        // around its place.
+        const int64_t blend = width / kClientWidth + 2;
+        left -= blend, top -= blend, right += blend, bottom += blend;
+    }
+    const int l = static_cast<int>(std::floor(static_cast<double>(left) / ratio));
+    const int t = static_cast<int>(std::floor(static_cast<double>(top) / ratio));
+    const int r = static_cast<int>(std::ceil(static_cast<double>(right) / ratio));
+    const int b = static_cast<int>(std::ceil(static_cast<double>(bottom) / ratio));
+    return QRect(l, t, r - l, b - t);
+}
+
+QRectF TableFit::target() const { return QRectF(x / ratio, y / ratio, width / ratio, height / ratio); }
+
 TableWidget::TableWidget(QWidget* parent) : QWidget(parent) {
-    setFixedSize(kClientWidth, kClientHeight);
+    // Never smaller than the whole table pixel for pixel.
+    setMinimumSize(kClientWidth, kClientHeight);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);  // moves while carrying arrive whether or not the pointer is grabbed
 }
+
+QSize TableWidget::sizeHint() const { return QSize(kClientWidth, kClientHeight); }
+
+TableFit TableWidget::fit() const { return TableFit::of(size(), devicePixelRatioF()); }
 
 void TableWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
@@ -81,10 +185,46 @@ void TableWidget::paintEvent(QPaintEvent* event) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    // Nearest-neighbour scaling keeps the cards crisp on scaled screens.
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(event->rect(), image, event->rect());
+    const TableFit f = fit();
+    const QRectF target = f.target();
+    const QRect area = event->rect();
+    if (!target.contains(QRectF(area))) paintMargins(painter, target, area);
+    if (f.crisp()) {
+        // Each table pixel a square of whole device pixels: only the table
+        // pixels under the area are drawn, without smoothing.
+        const int k = f.width / kClientWidth;
+        const double r = f.ratio;
+        const int64_t left = std::max<int64_t>(0, floorDiv(std::llround(std::floor(area.left() * r)) - f.x, k));
+        const int64_t top = std::max<int64_t>(0, floorDiv(std::llround(std::floor(area.top() * r)) - f.y, k));
+        const int64_t right =
+            std::min<int64_t>(kClientWidth, ceilDiv(std::llround(std::ceil((area.right() + 1) * r)) - f.x, k));
+        const int64_t bottom =
+            std::min<int64_t>(kClientHeight, ceilDiv(std::llround(std::ceil((area.bottom() + 1) * r)) - f.y, k));
+        if (left < right && top < bottom) {
+            const QRectF source(static_cast<double>(left), static_cast<double>(top),
+                                static_cast<double>(right - left), static_cast<double>(bottom - top));
+            const QRectF shown((f.x + left * k) / r, (f.y + top * k) / r, source.width() * k / r,
+                               source.height() * k / r);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            painter.drawImage(shown, image, source);
+        }
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(target, image);
+    }
     reportFirstTable();
+}
+
+void TableWidget::paintMargins(QPainter& painter, const QRectF& target, const QRect& area) {
+    const QColor colour = tableColour();
+    const QRectF all(QRectF(rect()).intersected(QRectF(area)));
+    for (const QRectF& margin :
+         {QRectF(0, 0, target.left(), height()), QRectF(target.right(), 0, width() - target.right(), height()),
+          QRectF(target.left(), 0, target.width(), target.top()),
+          QRectF(target.left(), target.bottom(), target.width(), height() - target.bottom())}) {
+        const QRectF part = margin.intersected(all);
+        if (!part.isEmpty()) painter.fillRect(part, colour);
+    }
 }
 
 void TableWidget::reportFirstTable() {
@@ -104,7 +244,7 @@ void TableWidget::reportFirstTable() {
 }
 
 void TableWidget::mousePressEvent(QMouseEvent* event) {
-    const QPoint p = event->position().toPoint();
+    const QPoint p = fit().toTable(event->position());
     if (event->button() == Qt::LeftButton)
         pressAt(p.x(), p.y());
     else if (event->button() == Qt::RightButton)
@@ -113,7 +253,7 @@ void TableWidget::mousePressEvent(QMouseEvent* event) {
 
 void TableWidget::mouseMoveEvent(QMouseEvent* event) {
     if (!carrying()) return;
-    const QPoint p = event->position().toPoint();
+    const QPoint p = fit().toTable(event->position());
     dragTo(p.x(), p.y());
 }
 
@@ -157,8 +297,7 @@ MainWindow::MainWindow() : platform_(std::make_unique<QtPlatform>(*this)) {
     setCentralWidget(table_);
     buildMenu();
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     qApp->installEventFilter(this);
     windowsOwner = this;
     shellHooks.openCounter = [] { CounterWindow::open(windowsOwner); };
@@ -182,25 +321,75 @@ MainWindow::~MainWindow() {
         shellHooks.openPileEditor = nullptr;
         shellHooks.openPreferences = nullptr;
     }
-    if (started_ && !shutDown_) {
-        shutDown_ = true;
-        shutDownProgram();
-    }
+    shutDown();
     if (&korvat::platform() == platform_.get()) setPlatform(nullptr);
+}
+
+void MainWindow::shutDown() {
+    if (!started_ || shutDown_) return;
+    shutDown_ = true;
+    savePlace();
+    shutDownProgram();
 }
 
 bool MainWindow::start(const std::string& commandLine) {
     setPlatform(platform_.get());
     started_ = true;
     if (!startProgram(commandLine)) return false;
-    // Centred on the screen.
-    adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    placeWindow();
     updateChecks();
     return true;
+}
+
+void MainWindow::placeWindow() {
+    // The first size: the table pixel for pixel under the menu bar.
+    adjustSize();
+    layout()->activate();
+    around_ = size() - table_->size();
+    Platform& ini = *platform_;
+    QRect area(0, 0, width(), height());
+    if (QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
+
+    // The table's size as it was left, within what the screen can show.
+    const int w = ini.iniReadInt(kPlaceSection, "Width", kMissing);
+    const int h = ini.iniReadInt(kPlaceSection, "Height", kMissing);
+    if (w != kMissing && h != kMissing) {
+        const QSize least = table_->minimumSize();
+        const QSize most = (area.size() - around_).expandedTo(least);
+        resize(QSize(w, h).expandedTo(least).boundedTo(most) + around_);
+    }
+    // Its place, if enough of the window would be on a screen to take hold of.
+    const int left = ini.iniReadInt(kPlaceSection, "Left", kMissing);
+    const int top = ini.iniReadInt(kPlaceSection, "Top", kMissing);
+    bool seen = false;
+    if (left != kMissing && top != kMissing) {
+        const QRect there(QPoint(left, top), size());
+        for (QScreen* screen : QGuiApplication::screens()) {
+            const QRect common = screen->availableGeometry().intersected(there);
+            seen = seen || (common.width() >= kVisibleEnough && common.height() >= kVisibleEnough);
+        }
+    }
+    if (seen)
+        move(left, top);
+    else
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    if (ini.iniReadInt(kPlaceSection, "Maximized", 0) != 0) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::savePlace() {
+    // The normal size and place, also while maximized; places are of the
+    // frame, as move() takes them.
+    const bool maximized = isMaximized();
+    const QRect normal = maximized && normalGeometry().isValid() ? normalGeometry() : geometry();
+    const QPoint place = normal.topLeft() - (geometry().topLeft() - frameGeometry().topLeft());
+    const QSize tableSize = normal.size() - (size() - table_->size());
+    Platform& ini = *platform_;
+    const std::pair<const char*, int> keys[] = {{"Left", place.x()},
+                                                {"Top", place.y()},
+                                                {"Width", tableSize.width()},
+                                                {"Height", tableSize.height()},
+                                                {"Maximized", maximized ? 1 : 0}};
+    for (const auto& [key, value] : keys) ini.iniWriteString(kPlaceSection, key, std::to_string(value).c_str());
 }
 
 void MainWindow::buildMenu() {
@@ -229,6 +418,19 @@ void MainWindow::buildMenu() {
         connect(action, &QAction::triggered, this, [this, id] { command(id); });
         actions_[id] = action;
     }
+    // The keys: a menu shows the first beside its item; the commands on the
+    // menu bar itself name theirs in their tool tips.
+    for (int i = 0; i < kMenuKeysSize; ++i) {
+        QAction* a = action(kMenuKeys[i].id);
+        if (!a) continue;
+        QList<QKeySequence> keys;
+        for (const char* k : kMenuKeys[i].keys)
+            if (k) keys.append(QKeySequence(QString::fromLatin1(k), QKeySequence::PortableText));
+        a->setShortcuts(keys);
+        QString tip = a->text().remove(QLatin1Char('&'));
+        tip += QStringLiteral(" (") + keys.first().toString(QKeySequence::NativeText) + QLatin1Char(')');
+        a->setToolTip(tip);
+    }
 }
 
 QAction* MainWindow::action(int id) const {
@@ -251,8 +453,12 @@ void MainWindow::updateChecks() {
 
 void MainWindow::showTableRect(int x, int y, int width, int height) {
     // Drawn at once, not when the event loop gets round to it: glides and
-    // the win animation run inside one event.
-    table_->repaint(x, y, width, height);
+    // the win animation run inside one event. The whole table brings the
+    // margins with it, whose colour follows the table's background.
+    if (x <= 0 && y <= 0 && x + width >= kClientWidth && y + height >= kClientHeight)
+        table_->repaint();
+    else
+        table_->repaint(table_->fit().widgetRect(QRect(x, y, width, height)));
 }
 
 void MainWindow::captureMouse(bool capture) {
@@ -265,10 +471,10 @@ void MainWindow::captureMouse(bool capture) {
 void MainWindow::setTableCursor(const QCursor& cursor) { table_->setCursor(cursor); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (started_ && !shutDown_) {
-        shutDown_ = true;
-        shutDownProgram();
-    }
+    // The help window stands on its own (so that it stays usable while a
+    // dialog holds the main window), and goes with the main window.
+    if (HelpWindow* help = HelpWindow::instance()) help->close();
+    shutDown();
     event->accept();
 }
 
@@ -284,6 +490,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 if (watched == this) release();
                 break;
             default: break;
+        }
+    }
+    // The menu bar shows no tool tips of its own: its commands with keys
+    // name them when the pointer rests on them.
+    if (event->type() == QEvent::ToolTip && watched == menuBar()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QAction* a = menuBar()->actionAt(help->pos());
+        if (a && !a->shortcut().isEmpty()) {
+            QToolTip::showText(help->globalPos(), a->toolTip(), menuBar());
+            return true;
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -1,8 +1,11 @@
-// The main window: the menu bar over the 640 x 480 table. Its title is the
-// status line.
+// The main window: the menu bar over the table. Its title is the status
+// line. The table is a 640 x 480 picture, shown pixel for pixel at the
+// window's first size and scaled to fill the window at any other.
 #pragma once
 
 #include <QMainWindow>
+#include <QPointF>
+#include <QRect>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -14,11 +17,40 @@ namespace korvat::qt {
 
 class QtPlatform;
 
+// Where the table picture lies in the table widget: as large as the widget
+// allows with the table's proportions, centred, in device pixels (a widget
+// pixel is `ratio` device pixels across). Everything the play sees is in
+// table pixels; this maps between the two.
+struct TableFit {
+    int x = 0, y = 0;                // the picture's top left corner
+    int width = 640, height = 480;   // its size on the screen
+    double ratio = 1.0;
+
+    static TableFit of(QSize widgetSize, double devicePixelRatio);
+    // Every table pixel is a square of whole device pixels: scaled pixel
+    // for pixel rather than smoothly.
+    bool crisp() const;
+    // The table pixel under a point of the widget. Points outside the
+    // picture give coordinates outside 0..639 and 0..479, signed.
+    QPoint toTable(QPointF widgetPoint) const;
+    // The point of the widget on the device pixel under the middle of a
+    // table pixel.
+    QPointF toWidget(QPoint tablePixel) const;
+    // The part of the widget that shows a rectangle of the table, with the
+    // pixels around it that smooth scaling blends with it.
+    QRect widgetRect(const QRect& tableRect) const;
+    // The picture's place in widget pixels.
+    QRectF target() const;
+};
+
 // The table: shows the window surface and routes the pointer and the keys.
 class TableWidget final : public QWidget {
     Q_OBJECT
 public:
     explicit TableWidget(QWidget* parent);
+
+    TableFit fit() const;
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,6 +64,7 @@ protected:
 
 private:
     void reportFirstTable();
+    void paintMargins(QPainter& painter, const QRectF& target, const QRect& area);
 };
 
 class MainWindow final : public QMainWindow {
@@ -61,12 +94,19 @@ protected:
 private:
     void buildMenu();
     void updateChecks();
+    // The window's size and place: as the player left them (korvat.ini,
+    // section "Window"), else the first size, centred.
+    void placeWindow();
+    void savePlace();
+    void shutDown();
 
     TableWidget* table_ = nullptr;
     std::unique_ptr<QtPlatform> platform_;
     std::map<int, QAction*> actions_;
     bool started_ = false;
     bool shutDown_ = false;
+    // Width and height the menu bar adds to the table.
+    QSize around_;
 };
 
 }  // namespace korvat::qt
