@@ -9,6 +9,7 @@
 
 #include "cli/png.h"
 #include "cli/session.h"
+#include "cli/solve_commands.h"
 #include "model/catalogue.h"
 #include "model/deal.h"
 #include "model/gamelog.h"
@@ -45,6 +46,10 @@ constexpr const char* kUsage =
     "       korvat-cli render ID NUMBER OUT.png [--frame N] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-counter ID NUMBER OUT.png [--count-stock] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-graph --log FILE ID OUT.png\n"
+    "       korvat-cli moves ID NUMBER [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
+    "       korvat-cli solve ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--max-states N] [--max-ms T] [ACTION...]\n"
+    "       korvat-cli survey [--games all|ID,ID...] [--deals N] [--first NUMBER] [--threads T] [--max-ms T]\n"
+    "                [--max-states N] [--pref KEY=VALUE]... [--json]\n"
     "actions: press:X,Y drag:X,Y release right:X,Y click:P discard:P1,P2,... move:P,K,Q\n"
     "         undo step auto restart pageup pagedown tick\n";
 
@@ -410,6 +415,9 @@ int dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         if (command == "render") return render(args, out, err);
         if (command == "render-counter") return renderCounter(args, err);
         if (command == "render-graph") return renderGraph(args, err);
+        if (command == "moves") return movesCommand(args, out);
+        if (command == "solve") return solveCommand(args, out);
+        if (command == "survey") return surveyCommand(args, out, err);
         if (command == "--help" || command == "help") {
             std::fputs(kUsage, out);
             return 0;

@@ -50,44 +50,6 @@ bool runSuitsHold(int removal, int upper, int lower) {
     }
 }
 
-bool startForbids(int start, int value) {
-    const int rank = rankOf(value);
-    if (start == StartCard::Nothing) return true;
-    if (start >= 0 && start <= 51) return value != start;
-    switch (start) {
-        case StartCard::AnyKing: return rank != 12;
-        case StartCard::AnyAce: return rank != 0;
-        case StartCard::AnyQueen: return rank != 11;
-        case StartCard::FaceCard: return rank < 10;
-        // The editor's "any two, six, seven" accept only that rank, as their markers show.
-        case StartCard::AnyTwo: return rank != 1;
-        case StartCard::AnySix: return rank != 5;
-        case StartCard::AnySeven: return rank != 6;
-        default: return false;  // any card
-    }
-}
-
-bool rankBuildHolds(int rankBuild, int d) {
-    switch (rankBuild) {
-        case RankBuild::Up: return d == -1;
-        case RankBuild::Down: return d == 1;
-        case RankBuild::UpByTwos: return d == -2;
-        case RankBuild::DownByTwos: return d == 2;
-        case RankBuild::UpOrDown: return d == -1 || d == 1;
-        default: return true;
-    }
-}
-
-bool suitBuildHolds(int suitBuild, int x) {
-    switch (suitBuild) {
-        case SuitBuild::SameColour: return (x & 2) == 0;
-        case SuitBuild::OppositeColour: return (x & 2) != 0;
-        case SuitBuild::SameSuit: return (x & 3) == 0;
-        case SuitBuild::DifferentSuit: return (x & 3) != 0;
-        default: return true;
-    }
-}
-
 }  // namespace
 
 int findPickCard(const GameRules& rules, const Table& table, int p, int pressed) {
@@ -119,35 +81,57 @@ int findPickCard(const GameRules& rules, const Table& table, int p, int pressed)
     }
 }
 
-bool canPlace(const GameRules& rules, const Table& table, int source, int target, int value, int n) {
+Acceptance acceptance(const GameRules& rules, const Table& table, int target) {
+    Acceptance a{};
+    a.rules = &rules;
+    a.table = &table;
+    a.target = target;
     const PileRules& to = rules.piles[target];
-    const PileRules& from = rules.piles[source];
     const int count = table.count(target);
-    const bool empty = count == 0;
+    a.empty = count == 0;
+    if (a.empty) {
+        a.start = to.startCard;
+    } else {
+        const uint8_t top = table.top(target);
+        a.top = valueOf(top);
+        a.rankBuild = to.rankBuild;
+        a.suitBuild = to.suitBuild;
+        if (stateOf(top) == kFaceDown || to.acceptCount == Accept::Nothing) a.never = true;
+    }
+    a.oneCard = to.acceptCount == Accept::OneCard;
+    a.room = to.sizeLimit != 0 ? to.sizeLimit - count : kMaxCards;
+    a.foundation = to.has(PileFlags::foundation);
     const uint32_t flags = to.flags;
+    if (!a.never && (flags & (PileFlags::waitReservesToFillSpace | PileFlags::waitReservesToPlay |
+                              PileFlags::waitReservesAlways)) &&
+        !reservesEmpty(rules, table)) {
+        if (flags & PileFlags::waitReservesAlways) a.never = true;
+        if ((flags & PileFlags::waitReservesToPlay) || ((flags & PileFlags::waitReservesToFillSpace) && a.empty))
+            a.waitsUnlessReserve = true;
+    }
+    a.readsCard = flags & (PileFlags::kingsOrBelowWasteTop | PileFlags::acesOrBelowWasteTop |
+                           PileFlags::belowWasteTop | PileFlags::rankOfPileAbove);
+    return a;
+}
+
+bool Acceptance::sourceRulesHold(int source, int value) const {
+    const PileRules& from = rules->piles[source];
+    if (!foundation && from.has(PileFlags::foundationOnly)) return false;
+    if (waitsUnlessReserve && !from.has(PileFlags::reserve)) return false;
+    if (!readsCard) return true;
+    const uint32_t flags = rules->piles[target].flags;
     const int rank = rankOf(value);
-    const uint8_t top = empty ? 0 : table.top(target);
-    if (!empty && stateOf(top) == kFaceDown) return false;                                     // 1
-    if (to.sizeLimit != 0 && count + n > to.sizeLimit) return false;                          // 2
-    if ((flags & PileFlags::kingsOrBelowWasteTop) && rank != 12 &&
-        !higherCardOnWasteTop(rules, table, source, value))
-        return false;                                                                          // 3
-    if ((flags & PileFlags::acesOrBelowWasteTop) && rank != 0 && !higherCardOnWasteTop(rules, table, source, value))
-        return false;                                                                          // 4
-    if ((flags & PileFlags::belowWasteTop) && !higherCardOnWasteTop(rules, table, source, value)) return false;  // 5
-    if ((flags & PileFlags::rankOfPileAbove) && !rankInPileAbove(rules, table, target, value)) return false;    // 6
-    if (from.has(PileFlags::foundationOnly) && !(flags & PileFlags::foundation)) return false;                  // 7
-    if ((flags & PileFlags::waitReservesToFillSpace) && !from.has(PileFlags::reserve) && empty &&
-        !reservesEmpty(rules, table))
-        return false;                                                                          // 8
-    if ((flags & PileFlags::waitReservesToPlay) && !from.has(PileFlags::reserve) && !reservesEmpty(rules, table))
-        return false;                                                                          // 9
-    if ((flags & PileFlags::waitReservesAlways) && !reservesEmpty(rules, table)) return false;  // 10
-    if (to.acceptCount == Accept::Nothing && !empty) return false;                            // 11
-    if (to.acceptCount == Accept::OneCard && n != 1) return false;                            // 12
-    if (empty) return !startForbids(to.startCard, value);                                     // 13
-    if (!rankBuildHolds(to.rankBuild, rankOf(valueOf(top)) - rank)) return false;             // 14
-    return suitBuildHolds(to.suitBuild, valueOf(top) ^ value);                               // 15
+    if ((flags & PileFlags::kingsOrBelowWasteTop) && rank != 12 && !higherCardOnWasteTop(*rules, *table, source, value))
+        return false;
+    if ((flags & PileFlags::acesOrBelowWasteTop) && rank != 0 && !higherCardOnWasteTop(*rules, *table, source, value))
+        return false;
+    if ((flags & PileFlags::belowWasteTop) && !higherCardOnWasteTop(*rules, *table, source, value)) return false;
+    if ((flags & PileFlags::rankOfPileAbove) && !rankInPileAbove(*rules, *table, target, value)) return false;
+    return true;
+}
+
+bool canPlace(const GameRules& rules, const Table& table, int source, int target, int value, int n) {
+    return acceptance(rules, table, target).accepts(source, value, n);
 }
 
 }  // namespace korvat::core

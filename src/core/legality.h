@@ -10,6 +10,78 @@ namespace korvat::core {
 // The position of the lowest card of those a press on card `pressed` of
 // the pile would take, or -1 when nothing can be taken.
 int findPickCard(const GameRules& rules, const Table& table, int pile, int pressed);
+// Whether an empty pile with that start code refuses the card.
+inline bool startForbids(int start, int value) {
+    const int rank = rankOf(value);
+    if (start == StartCard::Nothing) return true;
+    if (start >= 0 && start <= 51) return value != start;
+    switch (start) {
+        case StartCard::AnyKing: return rank != 12;
+        case StartCard::AnyAce: return rank != 0;
+        case StartCard::AnyQueen: return rank != 11;
+        case StartCard::FaceCard: return rank < 10;
+        // The editor's "any two, six, seven" accept only that rank, as their markers show.
+        case StartCard::AnyTwo: return rank != 1;
+        case StartCard::AnySix: return rank != 5;
+        case StartCard::AnySeven: return rank != 6;
+        default: return false;  // any card
+    }
+}
+// Whether a rank building code allows d = rank(top card) - rank(card placed).
+inline bool rankBuildHolds(int rankBuild, int d) {
+    switch (rankBuild) {
+        case RankBuild::Up: return d == -1;
+        case RankBuild::Down: return d == 1;
+        case RankBuild::UpByTwos: return d == -2;
+        case RankBuild::DownByTwos: return d == 2;
+        case RankBuild::UpOrDown: return d == -1 || d == 1;
+        default: return true;
+    }
+}
+// Whether a suit building code allows x = (top card value) XOR (card placed).
+inline bool suitBuildHolds(int suitBuild, int x) {
+    switch (suitBuild) {
+        case SuitBuild::SameColour: return (x & 2) == 0;
+        case SuitBuild::OppositeColour: return (x & 2) != 0;
+        case SuitBuild::SameSuit: return (x & 3) == 0;
+        case SuitBuild::DifferentSuit: return (x & 3) != 0;
+        default: return true;
+    }
+}
+
+// What a pile accepts as the table stands: every test of canPlace that
+// depends neither on the moving cards nor on the pile they come from, made
+// once, so that many cards from many piles can be tried cheaply.
+// (Its fields are all set by acceptance(); it has no initialisers, so that an
+// array of them costs nothing until it is filled.)
+struct Acceptance {
+    const GameRules* rules;
+    const Table* table;
+    int target;
+    bool never;         // refuses every card
+    bool empty;         // the start code decides
+    bool oneCard;       // only one card at a time
+    bool readsCard;     // a rule compares the card with other piles' cards
+    bool waitsUnlessReserve;  // refuses cards that do not come from a reserve
+    bool foundation;
+    int start, top, rankBuild, suitBuild;
+    int room;           // cards that still fit
+
+    bool accepts(int source, int value, int n) const {
+        if (never || n > room || (oneCard && n != 1)) return false;
+        if (empty) {
+            if (startForbids(start, value)) return false;
+        } else if (!rankBuildHolds(rankBuild, rankOf(top) - rankOf(value)) || !suitBuildHolds(suitBuild, top ^ value)) {
+            return false;
+        }
+        return !(readsCard || waitsUnlessReserve || !foundation) || sourceRulesHold(source, value);
+    }
+    // The rules that depend on the source pile, and those that compare the
+    // card with the waste piles' top cards and with the pile above.
+    bool sourceRulesHold(int source, int value) const;
+};
+Acceptance acceptance(const GameRules& rules, const Table& table, int target);
+
 // Whether a card of that value, with the n - 1 cards lying on it, may be
 // put onto the target, having been taken from the source. The table is as
 // it stands with the moving cards taken off their pile (autoplay asks with

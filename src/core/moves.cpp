@@ -491,75 +491,91 @@ void keepDistinctResults(const GameRules& rules, const Table& t, MoveList& out) 
 
 }  // namespace
 
-void legalMoves(const GameRules& rules, const Table& t, MoveList& out) {
-    out.size = 0;
-    out.overflow = false;
-    // A move is listed only when it changes the table.
+void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, const Acceptance* accepts) {
+    const PileRules& pile = rules.piles[p];
+    const int n = t.count(p);
+    // A move is offered only when it changes the table.
     auto offerIfChanging = [&](const Move& m) {
         Table after = t;
         apply(rules, after, m);
         if (after != t) out.add(m);
     };
-    for (int p = 0; p < rules.pileCount; ++p) {
-        const PileRules& pile = rules.piles[p];
-        const int n = t.count(p);
-        if (n == 0) {
-            if (canRedeal(rules, t, p)) offerIfChanging(Move::redeal(p));
+    if (n == 0) {
+        if (canRedeal(rules, t, p)) offerIfChanging(Move::redeal(p));
+        return;
+    }
+    if (pile.has(PileFlags::stock)) {
+        if (canDeal(rules, t, p)) offerIfChanging(Move::deal(p));
+        return;
+    }
+    if (pile.has(PileFlags::groupable)) {
+        if (stateOf(t.top(p)) == kFaceDown) out.add(Move::turn(p, n - 1));
+        return;
+    }
+    // The groups a press can lift: a press anywhere on a fanned pile, on the
+    // top card only of a squared one. Where the group depends only on
+    // whether the top card was pressed, two presses show them all.
+    const bool eachCard = pile.has(PileFlags::anySingleCard) || pile.removal == Removal::FaceUpAndAbove;
+    const int lowest = pile.fanned() ? 0 : n - 1;
+    int lastGroup = -1;
+    Table lifted;
+    // What each pile accepts, asked once for all the groups; where the
+    // lifted cards matter to the answer, it is asked with them off the pile.
+    const bool fromReserve = pile.has(PileFlags::reserve);
+    Acceptance own[kMaxPiles];
+    bool acceptsReady = accepts != nullptr;
+    for (int pressed = n - 1; pressed >= lowest; --pressed) {
+        if (!eachCard && pressed < n - 1) pressed = lowest;  // any card below the top
+        const int g = findPickCard(rules, t, p, pressed);
+        if (g < 0 || g == lastGroup) continue;
+        const uint8_t low = t.card(p, g);
+        lastGroup = g;
+        if (stateOf(low) != kFaceUp) {
+            if (g == n - 1) out.add(Move::turn(p, g));
             continue;
         }
-        if (pile.has(PileFlags::stock)) {
-            if (canDeal(rules, t, p)) offerIfChanging(Move::deal(p));
-            continue;
+        // Of two equal cards next to each other, taking either leaves the
+        // same table: only the lower one is offered.
+        if (pile.has(PileFlags::anySingleCard) && g > 0 && t.card(p, g - 1) == low) continue;
+        const int count = liftCount(rules, t, p, g);
+        const int value = valueOf(low);
+        bool liftedReady = false;
+        if (!acceptsReady) {
+            for (int q = 0; q < rules.pileCount; ++q) own[q] = acceptance(rules, t, q);
+            accepts = own;
+            acceptsReady = true;
         }
-        if (pile.has(PileFlags::groupable)) {
-            if (stateOf(t.top(p)) == kFaceDown) out.add(Move::turn(p, n - 1));
-            continue;
-        }
-        // The groups a press can lift: from every card of a fanned pile, the
-        // top card only of a squared one.
-        int lastGroup = -1;
-        Table lifted;
-        for (int pressed = n - 1; pressed >= (pile.fanned() ? 0 : n - 1); --pressed) {
-            const int g = findPickCard(rules, t, p, pressed);
-            if (g < 0 || g == lastGroup) continue;
-            const uint8_t low = t.card(p, g);
-            lastGroup = g;
-            if (stateOf(low) != kFaceUp) {
-                if (g == n - 1) out.add(Move::turn(p, g));
-                continue;
-            }
-            // Of two equal cards next to each other, taking either leaves the
-            // same table: only the lower one is offered.
-            if (pile.has(PileFlags::anySingleCard) && g > 0 && t.card(p, g - 1) == low) continue;
-            const int count = liftCount(rules, t, p, g);
-            const int value = valueOf(low);
-            // Where the lifted cards matter to the answer, ask with them off the pile.
-            bool liftedReady = false;
-            const bool fromReserve = pile.has(PileFlags::reserve);
-            for (int q = 0; q < rules.pileCount; ++q) {
-                const bool needsLift = fromReserve || q == p ||
-                                       (q == p + 1 && rules.piles[q].has(PileFlags::rankOfPileAbove));
-                bool ok;
-                if (needsLift) {
-                    if (!liftedReady) {
-                        lifted = t;
-                        // Lift into the last pile's end, then forget those cards.
-                        lifted.moveCards(p, g, count, rules.pileCount - 1);
-                        lifted.ends[rules.pileCount - 1] = static_cast<uint8_t>(lifted.ends[rules.pileCount - 1] - count);
-                        liftedReady = true;
-                    }
-                    ok = canPlace(rules, lifted, p, q, value, count);
-                } else {
-                    ok = canPlace(rules, t, p, q, value, count);
+        for (int q = 0; q < rules.pileCount; ++q) {
+            const bool needsLift =
+                fromReserve || q == p || (q == p + 1 && rules.piles[q].has(PileFlags::rankOfPileAbove));
+            bool ok;
+            if (needsLift) {
+                if (!liftedReady) {
+                    lifted = t;
+                    // Lift into the last pile's end, then forget those cards.
+                    lifted.moveCards(p, g, count, rules.pileCount - 1);
+                    lifted.ends[rules.pileCount - 1] = static_cast<uint8_t>(lifted.ends[rules.pileCount - 1] - count);
+                    liftedReady = true;
                 }
-                if (!ok) continue;
-                if (q == p)
-                    offerIfChanging(Move::place(p, g, q));
-                else
-                    out.add(Move::place(p, g, q));
+                ok = canPlace(rules, lifted, p, q, value, count);
+            } else {
+                ok = accepts[q].accepts(p, value, count);
             }
+            if (!ok) continue;
+            if (q == p)
+                offerIfChanging(Move::place(p, g, q));
+            else
+                out.add(Move::place(p, g, q));
         }
     }
+}
+
+void legalMoves(const GameRules& rules, const Table& t, MoveList& out) {
+    out.size = 0;
+    out.overflow = false;
+    Acceptance accepts[kMaxPiles];
+    for (int q = 0; q < rules.pileCount; ++q) accepts[q] = acceptance(rules, t, q);
+    for (int p = 0; p < rules.pileCount; ++p) pileMoves(rules, t, p, out, accepts);
     if (rules.groupables && rules.hasDiscardRules()) DiscardFinder{rules, t, out}.run();
     if (rules.resultsMayCoincide) keepDistinctResults(rules, t, out);
 }

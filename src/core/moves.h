@@ -100,6 +100,13 @@ struct ChangeRecord {
 // once, no two leading to the same table, every one changing it.
 void legalMoves(const GameRules& rules, const Table& table, MoveList& out);
 
+struct Acceptance;
+// What presses on one pile offer: its moves of legalMoves but discards, which
+// take several piles, and without the check that no two end alike. `accepts`,
+// when given, is what every pile accepts at this table (acceptance()).
+void pileMoves(const GameRules& rules, const Table& table, int pile, MoveList& out,
+               const Acceptance* accepts = nullptr);
+
 // Makes the move on the table, then everything the rules do by themselves
 // after it. The move must be one legalMoves lists (or one the pointer or
 // autoplay found legal). With a record, every change is written to it.

@@ -20,6 +20,14 @@ void Table::push(int p, const uint8_t* newCards, int n) {
     for (int i = p; i < pileCount; ++i) ends[i] = static_cast<uint8_t>(ends[i] + n);
 }
 
+void Table::replace(int p, const uint8_t* newCards, int n) {
+    const int b = begin(p), e = ends[p], total = cardCount(), grow = n - (e - b);
+    std::memmove(cards + b + n, cards + e, static_cast<size_t>(total - e));
+    std::memcpy(cards + b, newCards, static_cast<size_t>(n));
+    if (grow < 0) std::memset(cards + total + grow, 0, static_cast<size_t>(-grow));
+    for (int i = p; i < pileCount; ++i) ends[i] = static_cast<uint8_t>(ends[i] + grow);
+}
+
 void Table::moveCards(int from, int k, int n, int to) {
     const int src = begin(from) + k;
     uint8_t* c = cards;

@@ -43,6 +43,8 @@ struct Table {
     // or card k alone when n is 1 and cards lie above it) to the top of
     // pile `to`, in order. `from` may be `to`: the cards then go to its top.
     void moveCards(int from, int k, int n, int to);
+    // Makes the n cards the whole of pile p.
+    void replace(int p, const uint8_t* cards, int n);
     // Orders a pile's values as its sort flags say, leaving every card's
     // state where it was.
     void sortPile(const PileRules& pile, int p);

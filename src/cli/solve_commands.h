@@ -1,0 +1,20 @@
+// korvat-cli's commands over the game core and the solver: the moves of a
+// table, the solution of a deal, and a survey of many deals.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/moves.h"
+
+namespace korvat::cli {
+
+// The play action that makes the move: move:P,K,Q, click:P or discard:P,...
+std::string moveAction(const core::Move& move);
+
+int movesCommand(const std::vector<std::string>& args, std::FILE* out);
+int solveCommand(const std::vector<std::string>& args, std::FILE* out);
+int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
+}  // namespace korvat::cli

@@ -1,0 +1,620 @@
+#include "solve/solver.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/legality.h"
+#include "model/catalogue.h"
+
+namespace korvat::solve {
+
+using namespace core;
+
+const char* verdictName(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Winnable: return "winnable";
+        case Verdict::Unwinnable: return "unwinnable";
+        case Verdict::Unknown: break;
+    }
+    return "unknown";
+}
+
+namespace {
+
+// ---- What the rules allow the search to take for granted ----
+
+bool rankBuildAllows(int rankBuild, int d) {
+    switch (rankBuild) {
+        case RankBuild::Up: return d == -1;
+        case RankBuild::Down: return d == 1;
+        case RankBuild::UpByTwos: return d == -2;
+        case RankBuild::DownByTwos: return d == 2;
+        case RankBuild::UpOrDown: return d == -1 || d == 1;
+        default: return true;
+    }
+}
+
+bool suitBuildAllows(int suitBuild, int x) {
+    switch (suitBuild) {
+        case SuitBuild::SameColour: return (x & 2) == 0;
+        case SuitBuild::OppositeColour: return (x & 2) != 0;
+        case SuitBuild::SameSuit: return (x & 3) == 0;
+        case SuitBuild::DifferentSuit: return (x & 3) != 0;
+        default: return true;
+    }
+}
+
+struct Analysis {
+    // Piles whose contents may be exchanged without changing what can be
+    // won: each pile's class is the first pile it may be exchanged with.
+    int classOf[kMaxPiles];
+    // A card may go home without a choice when nothing could ever need it
+    // where it lies: every card that could be built on it elsewhere is home
+    // for good. needs[v]: the values that could be built on a card of value v.
+    bool safeMoves = false;
+    uint64_t needs[52];
+    PileMask closedFoundations = 0;  // foundations no card ever leaves
+    int decks = 1;
+
+    explicit Analysis(const GameRules& r) {
+        decks = r.deckSize / 52;
+        // Interchangeable piles: the same rules, and nothing that reads the
+        // layout order (deals to waste piles, gathering for a redeal, the
+        // pile above, the four-suit discard, the stock) or sends cards to
+        // "the first" or "the last" foundation in a way a player's choice
+        // could tell apart.
+        const bool foundationsOrdered = r.hasDiscardRules() || r.fourSuits;
+        for (int p = 0; p < r.pileCount; ++p) {
+            classOf[p] = p;
+            const PileRules& a = r.piles[p];
+            auto eligible = [&](int i) {
+                const PileRules& x = r.piles[i];
+                if (x.has(PileFlags::stock | PileFlags::waste | PileFlags::redealFaceDown | PileFlags::redealRefill |
+                          PileFlags::fourSuitsDiscard | PileFlags::rankOfPileAbove | PileFlags::fillsSpaces))
+                    return false;
+                if (i + 1 < r.pileCount && r.piles[i + 1].has(PileFlags::rankOfPileAbove)) return false;
+                if (foundationsOrdered && x.has(PileFlags::foundation)) return false;
+                return true;
+            };
+            if (!eligible(p)) continue;
+            for (int q = 0; q < p; ++q) {
+                const PileRules& b = r.piles[q];
+                if (classOf[q] == q && eligible(q) && a.sizeLimit == b.sizeLimit && a.acceptCount == b.acceptCount &&
+                    a.rankBuild == b.rankBuild && a.suitBuild == b.suitBuild && a.startCard == b.startCard &&
+                    a.removal == b.removal && a.flags == b.flags && a.fanned() == b.fanned()) {
+                    classOf[p] = q;
+                    break;
+                }
+            }
+        }
+
+        // Going home without a choice.
+        const uint32_t readsOthers = PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
+                                     PileFlags::acesOrBelowWasteTop | PileFlags::rankOfPileAbove;
+        safeMoves = !r.hasDiscardRules() && !r.suiteRuns && !r.straightRuns && !r.fourSuits;
+        for (int v = 0; v < 52; ++v) needs[v] = 0;
+        for (int p = 0; p < r.pileCount; ++p) {
+            const PileRules& q = r.piles[p];
+            if (q.flags & readsOthers) safeMoves = false;
+            if (q.has(PileFlags::foundation)) {
+                if (q.removal == Removal::Nothing && !q.has(PileFlags::anySingleCard | PileFlags::waitReservesToTake))
+                    closedFoundations |= bit(p);
+                continue;
+            }
+            // Cards built on a card of another pile: nothing on a pile that
+            // takes no cards while it holds some, or holds one card at most.
+            if (q.acceptCount == Accept::Nothing || q.sizeLimit == 1) continue;
+            for (int v = 0; v < 52; ++v)
+                for (int x = 0; x < 52; ++x)
+                    if (rankBuildAllows(q.rankBuild, rankOf(v) - rankOf(x)) && suitBuildAllows(q.suitBuild, v ^ x))
+                        needs[v] |= uint64_t{1} << x;
+        }
+        if (!closedFoundations) safeMoves = false;
+
+        // The stock cycle: one stock dealing onto one waste pile that is
+        // gathered back into it, nothing else dealt, filled or played off
+        // along the way. With redeals unlimited, pressing the stock again
+        // and again comes back to the same table, so the tables on that
+        // round are one: the search lists, from any of them, the moves of
+        // the waste card at every point of the round.
+        int stocks = 0, wastes = 0;
+        for (int p = 0; p < r.pileCount; ++p) {
+            if (r.piles[p].has(PileFlags::stock)) stock = p, ++stocks;
+            if (r.piles[p].has(PileFlags::waste)) waste = p, ++wastes;
+        }
+        if (stocks == 1 && wastes == 1 && stock != waste && !std::getenv("KORVAT_NO_CYCLE")) {
+            const PileRules& s = r.piles[stock];
+            const PileRules& w = r.piles[waste];
+            perPress = (r.three && s.has(PileFlags::dealThree)) ? 3 : w.sizeLimit ? w.sizeLimit : 1;
+            const uint32_t sFlags = PileFlags::stock | PileFlags::redealable | PileFlags::dealThree;
+            cycle = (s.flags & ~sFlags) == 0 && s.acceptCount == Accept::Nothing && s.startCard == StartCard::Nothing &&
+                    w.has(PileFlags::redealFaceDown) && !w.has(PileFlags::redealRefill | PileFlags::reserve) &&
+                    w.acceptCount == Accept::Nothing && w.startCard == StartCard::Nothing &&
+                    s.has(PileFlags::redealable) && w.removal == Removal::TopCard &&
+                    !w.has(PileFlags::anySingleCard | PileFlags::waitReservesToTake) &&
+                    r.gathered == bit(waste) && !r.fourSuits && !r.suiteRuns && !r.straightRuns && !r.groupables &&
+                    !(r.fillers & (bit(stock) | bit(waste))) && !(r.reserves & (bit(stock) | bit(waste)));
+            for (int p = 0; p < r.pileCount; ++p)
+                if (r.piles[p].flags & readsOthers) cycle = false;
+        }
+    }
+
+    bool cycle = false;  // the stock cycle applies to the game
+    int stock = -1, waste = -1, perPress = 1;
+
+    // The stock cycle applies to this table: redeals unlimited, the stock
+    // face down and the waste face up, as dealing and gathering leave them.
+    bool cycleAt(const Table& t) const {
+        if (!cycle || t.redealsLeft != -1) return false;
+        for (int i = t.begin(stock); i < t.end(stock); ++i)
+            if (stateOf(t.cards[i]) != kFaceDown) return false;
+        for (int i = t.begin(waste); i < t.end(waste); ++i)
+            if (stateOf(t.cards[i]) != kFaceUp) return false;
+        return true;
+    }
+    // A table on the round itself (rather than on the way to it): the
+    // waste holds a whole number of presses, or the stock is empty.
+    bool onRound(const Table& t) const { return t.count(waste) % perPress == 0 || t.empty(stock); }
+};
+
+// ---- Tables already seen ----
+
+struct Key {
+    uint64_t a, b;
+};
+
+void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, c + i, 8);
+        x = mix(x ^ w);
+        y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
+    }
+    if (i < n) {
+        uint64_t w = 0;
+        std::memcpy(&w, c + i, static_cast<size_t>(n - i));
+        x = mix(x ^ w);
+        y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
+    }
+}
+
+// Two independent 64-bit hashes of the table, the same for tables that
+// differ only by which of two interchangeable piles holds what, and for the
+// tables of one stock round.
+Key canonicalKey(const Analysis& an, const Table& t) {
+    const bool round = an.cycleAt(t) && an.onRound(t);
+    uint8_t gathered[kMaxCards];
+    uint64_t a = mix(static_cast<uint64_t>(t.redealsLeft + 3)), b = static_cast<uint64_t>(t.redealsLeft + 7);
+    for (int p = 0; p < t.pileCount; ++p) {
+        const uint8_t* c = t.cards + t.begin(p);
+        int n = t.count(p);
+        if (round && p == an.waste) {
+            n = 0;
+        } else if (round && p == an.stock) {
+            // The round as it stands once the waste is gathered back.
+            std::memcpy(gathered, c, static_cast<size_t>(n));
+            for (int i = t.end(an.waste) - 1; i >= t.begin(an.waste); --i)
+                gathered[n++] = cardByte(valueOf(t.cards[i]), kFaceDown);
+            c = gathered;
+        }
+        uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n), y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
+        hashCards(c, n, x, y);
+        const uint64_t slot = static_cast<uint64_t>(an.classOf[p] + 1);
+        a += mix(x + slot * 0xbf58476d1ce4e5b9ull);
+        b += mix(y ^ (slot * 0x94d049bb133111ebull));
+    }
+    return {a | 1, b};
+}
+
+// Open addressing over 128-bit keys; grows by doubling up to its capacity.
+class Seen {
+public:
+    explicit Seen(uint64_t capacity) {
+        cap_ = 1 << 16;
+        while (cap_ < capacity) cap_ <<= 1;
+        size_ = std::min<uint64_t>(cap_, 1 << 16);
+        slots_.reset(static_cast<Key*>(std::calloc(size_, sizeof(Key))));
+    }
+    // False when the key was there already. Sets full() when no room is left.
+    bool insert(const Key& k) {
+        if (count_ * 10 >= size_ * 7 && !grow()) {
+            full_ = true;
+            return false;
+        }
+        uint64_t i = k.a & (size_ - 1);
+        while (true) {
+            Key& s = slots_.get()[i];
+            if (s.a == 0) {
+                s = k;
+                ++count_;
+                return true;
+            }
+            if (s.a == k.a && s.b == k.b) return false;
+            i = (i + 1) & (size_ - 1);
+        }
+    }
+    bool full() const { return full_; }
+    uint64_t count() const { return count_; }
+
+private:
+    struct Free {
+        void operator()(Key* p) const { std::free(p); }
+    };
+    bool grow() {
+        if (size_ >= cap_) return false;
+        const uint64_t bigger = size_ * 2;
+        Key* fresh = static_cast<Key*>(std::calloc(bigger, sizeof(Key)));
+        if (!fresh) return false;
+        for (uint64_t i = 0; i < size_; ++i) {
+            const Key& k = slots_.get()[i];
+            if (k.a == 0) continue;
+            uint64_t j = k.a & (bigger - 1);
+            while (fresh[j].a != 0) j = (j + 1) & (bigger - 1);
+            fresh[j] = k;
+        }
+        slots_.reset(fresh);
+        size_ = bigger;
+        return true;
+    }
+    std::unique_ptr<Key, Free> slots_;
+    uint64_t size_ = 0, cap_ = 0, count_ = 0;
+    bool full_ = false;
+};
+
+// ---- The search ----
+
+class Search {
+public:
+    Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
+        : r_(rules), an_(rules), limits_(limits), stop_(stop),
+          seen_(limits.maxStates + limits.maxStates / 2 + 16), start_(std::chrono::steady_clock::now()) {}
+
+    Result run(const Table& table) {
+        Result result;
+        origin_ = table;
+        Frame first{};
+        first.table = table;
+        forcedMoves(first.table);
+        first.forcedEnd = static_cast<uint32_t>(forced_.size());
+        if (isWon(r_, first.table)) return finish(result, Verdict::Winnable, &first);
+        seen_.insert(canonicalKey(an_, first.table));
+        frames_.push_back(first);
+        if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+        uint32_t tick = 0;
+        while (!frames_.empty()) {
+            if ((++tick & 255) == 0 && outOfTime()) return finish(result, Verdict::Unknown, nullptr);
+            if (seen_.full() || seen_.count() >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
+            Frame& f = frames_.back();
+            if (f.next == f.childrenEnd) {
+                children_.resize(f.childrenBegin);
+                forced_.resize(f.forcedAfter);
+                frames_.pop_back();
+                continue;
+            }
+            const Frame child = children_[f.next++];
+            frames_.push_back(child);
+            if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+        }
+        return finish(result, cutOff_ ? Verdict::Unknown : Verdict::Unwinnable, nullptr);
+    }
+
+private:
+    // One edge of the search: presses on the stock (dealing, or redealing
+    // when it is empty), then a move, or the presses alone.
+    struct Step {
+        uint16_t presses = 0;
+        int16_t position = -1;  // where the presses leave the round: the cards then in the waste
+        bool hasMove = false;
+        Move move;
+    };
+    // A table of the search with the step that led to it and the forced
+    // moves made after the step; while it is being searched, its children.
+    struct Frame {
+        Table table;
+        Step via;
+        uint32_t forcedBegin = 0, forcedEnd = 0;
+        uint32_t childrenBegin = 0, childrenEnd = 0, next = 0;
+        uint32_t forcedAfter = 0;  // the forced moves' length before its children's
+        int rank = 0;
+    };
+
+    Move press(const Table& t) const { return t.empty(an_.stock) ? Move::redeal(an_.stock) : Move::deal(an_.stock); }
+
+    void take(Table& t, const Step& step) const {
+        if (step.presses) setRound(t, step.position);
+        if (step.hasMove) apply(r_, t, step.move);
+    }
+
+    // The cards of the stock and the waste in the order the stock deals
+    // them: the waste from its bottom card, then the stock from its top.
+    int roundCards(const Table& t, uint8_t* out) const {
+        int n = 0;
+        for (int i = t.begin(an_.waste); i < t.end(an_.waste); ++i) out[n++] = t.cards[i];
+        for (int i = t.end(an_.stock) - 1; i >= t.begin(an_.stock); --i) out[n++] = t.cards[i];
+        return n;
+    }
+
+    // The table as the presses leave it with `position` cards dealt in the
+    // round: those face up in the waste, the rest face down in the stock.
+    void setRound(Table& t, int position) const {
+        uint8_t round[kMaxCards], waste[kMaxCards], stock[kMaxCards];
+        const int n = roundCards(t, round);
+        for (int i = 0; i < position; ++i) waste[i] = cardByte(valueOf(round[i]), kFaceUp);
+        for (int i = n - 1, k = 0; i >= position; --i, ++k) stock[k] = cardByte(valueOf(round[i]), kFaceDown);
+        t.replace(an_.waste, waste, position);
+        t.replace(an_.stock, stock, n - position);
+    }
+
+    bool outOfTime() {
+        if (stop_ && stop_->load(std::memory_order_relaxed)) return true;
+        return elapsedMs() >= limits_.maxMs;
+    }
+    double elapsedMs() const {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+    Result& finish(Result& result, Verdict verdict, const Frame* last) {
+        result.verdict = verdict;
+        result.states = seen_.count();
+        result.ms = elapsedMs();
+        if (verdict == Verdict::Winnable) {
+            // The line: the forced moves of the start, then each frame's step
+            // and the forced moves that followed it, replayed to name the
+            // stock presses.
+            Table t = origin_;
+            auto addFrame = [&](const Frame& f, bool withStep) {
+                if (withStep) {
+                    for (int i = 0; i < f.via.presses; ++i) {
+                        const Move m = press(t);
+                        apply(r_, t, m);
+                        result.line.push_back(m);
+                    }
+                    if (f.via.hasMove) {
+                        apply(r_, t, f.via.move);
+                        result.line.push_back(f.via.move);
+                    }
+                }
+                for (uint32_t i = f.forcedBegin; i < f.forcedEnd; ++i) {
+                    apply(r_, t, forced_[i]);
+                    result.line.push_back(forced_[i]);
+                }
+            };
+            // The path: the start, the frames being searched, and the winner.
+            for (size_t i = 0; i < frames_.size(); ++i) addFrame(frames_[i], i > 0);
+            if (last != (frames_.empty() ? nullptr : &frames_[0])) addFrame(*last, !frames_.empty());
+        }
+        return result;
+    }
+
+    // Makes the moves that cannot hurt, until none is left: a face-down top
+    // card turned up, and a card home that nothing could need where it lies.
+    void forcedMoves(Table& t) {
+        for (bool again = true; again;) {
+            again = false;
+            uint64_t home = 0;
+            bool homeKnown = false;
+            for (int p = 0; p < r_.pileCount; ++p) {
+                const PileRules& pile = r_.piles[p];
+                const int n = t.count(p);
+                if (n == 0 || pile.has(PileFlags::stock | PileFlags::groupable)) continue;
+                const uint8_t top = t.top(p);
+                if (stateOf(top) == kFaceDown) {
+                    if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
+                    const Move m = Move::turn(p, n - 1);
+                    apply(r_, t, m);
+                    forced_.push_back(m);
+                    again = true;
+                    continue;
+                }
+                if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation)) continue;
+                if (n == 1 && (r_.spaces & bit(p)) && r_.fillers) continue;  // the space would be filled
+                if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
+                if (!homeKnown) {
+                    home = cardsHome(t);
+                    homeKnown = true;
+                }
+                const int v = valueOf(top);
+                if ((an_.needs[v] & ~home) != 0) continue;
+                for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
+                    const int q = __builtin_ctzll(f);
+                    if (!placeable(t, p, q, v)) continue;
+                    const Move m = Move::place(p, n - 1, q);
+                    apply(r_, t, m);
+                    forced_.push_back(m);
+                    again = true;
+                    homeKnown = false;
+                    break;
+                }
+            }
+        }
+    }
+
+    // The values every copy of which lies on a foundation no card leaves.
+    uint64_t cardsHome(const Table& t) const {
+        uint8_t count[52] = {};
+        forEachPile(an_.closedFoundations, [&](int f) {
+            for (int i = t.begin(f); i < t.end(f); ++i) ++count[valueOf(t.cards[i])];
+        });
+        uint64_t home = 0;
+        for (int v = 0; v < 52; ++v)
+            if (count[v] >= an_.decks) home |= uint64_t{1} << v;
+        return home;
+    }
+
+    // Whether the top card of p may go onto q, asked as the pointer asks it:
+    // with the card off its pile.
+    bool placeable(const Table& t, int p, int q, int value) const {
+        if (!(r_.reserves & bit(p))) return canPlace(r_, t, p, q, value, 1);
+        Table lifted = t;
+        lifted.moveCards(p, t.count(p) - 1, 1, r_.pileCount - 1);
+        lifted.ends[r_.pileCount - 1] = static_cast<uint8_t>(lifted.ends[r_.pileCount - 1] - 1);
+        return canPlace(r_, lifted, p, q, value, 1);
+    }
+
+    void addStep(const Table& t, uint16_t presses, const Move* m) {
+        Step step;
+        step.presses = presses;
+        if (m) {
+            step.hasMove = true;
+            step.move = *m;
+        }
+        candidates_.push_back({m ? score(t, *m) : 30, step});
+    }
+
+    // A step of the round: presses to a point of it, then the waste card's move.
+    void addRoundStep(const Table& t, uint16_t presses, int position, const Move* m, int value) {
+        Step step;
+        step.presses = presses;
+        step.position = static_cast<int16_t>(position);
+        int rank = 30;
+        if (m) {
+            step.hasMove = true;
+            step.move = *m;
+            rank = 250 + (r_.piles[m->to].has(PileFlags::foundation) ? 1000 : 0);
+            if (!t.empty(m->to) && suitOf(valueOf(t.top(m->to))) == suitOf(value)) rank += 30;
+        }
+        candidates_.push_back({rank - 2 * presses, step});
+    }
+
+    // How promising a table looks: cards home, face-down cards left.
+    int promise(const Table& t) const {
+        int down = 0;
+        for (int p = 0; p < r_.pileCount; ++p) {
+            if (r_.piles[p].has(PileFlags::stock)) continue;
+            for (int i = t.begin(p); i < t.end(p); ++i) down += stateOf(t.cards[i]) == kFaceDown;
+        }
+        return 60 * cardsOnFoundations(r_, t) - 30 * down;
+    }
+
+    // Makes the frame's children: every step, the forced moves after it,
+    // the tables not seen before, most promising first. True when a child
+    // wins (it is children_[won_]).
+    bool expand(Frame& f) {
+        const Table& t = f.table;
+        candidates_.clear();
+        legalMoves(r_, t, list_);
+        if (list_.overflow) cutOff_ = true;
+        if (!an_.cycleAt(t)) {
+            for (const Move& m : list_) addStep(t, 0, &m);
+        } else {
+            // Every move but the stock's, then the waste card's moves at each
+            // point of the round the presses reach.
+            for (const Move& m : list_)
+                if (m.kind != Move::Deal && m.kind != Move::Redeal) addStep(t, 0, &m);
+            // The round from here, one press at a time, without making it:
+            // only the waste's top card differs from point to point.
+            uint8_t round[kMaxCards];
+            const int total = roundCards(t, round);
+            Acceptance accepts[kMaxPiles];
+            for (int target = 0; target < r_.pileCount; ++target) accepts[target] = acceptance(r_, t, target);
+            const int start = t.count(an_.waste);
+            const bool onRound = an_.onRound(t);
+            int q = start;
+            for (int presses = 1; presses <= 2 * total + 4; ++presses) {
+                q = q == total ? 0 : std::min(q + an_.perPress, total);
+                if (onRound && q == start) break;  // round the whole round
+                if (!onRound && q == total) {
+                    addRoundStep(t, static_cast<uint16_t>(presses), q, nullptr, 0);  // onto the round
+                    break;
+                }
+                if (q == 0) continue;
+                const int value = valueOf(round[q - 1]);
+                for (int target = 0; target < r_.pileCount; ++target) {
+                    if (target == an_.waste || target == an_.stock || !accepts[target].accepts(an_.waste, value, 1))
+                        continue;
+                    const Move m = Move::place(an_.waste, q - 1, target);
+                    addRoundStep(t, static_cast<uint16_t>(presses), q, &m, value);
+                }
+            }
+        }
+        f.forcedAfter = static_cast<uint32_t>(forced_.size());
+        f.childrenBegin = static_cast<uint32_t>(children_.size());
+        for (const Candidate& c : candidates_) {
+            Frame child{};
+            child.table = t;
+            child.via = c.step;
+            child.forcedBegin = static_cast<uint32_t>(forced_.size());
+            take(child.table, c.step);
+            forcedMoves(child.table);
+            child.forcedEnd = static_cast<uint32_t>(forced_.size());
+            if (isWon(r_, child.table)) {
+                won_ = children_.size();
+                children_.push_back(child);
+                return true;
+            }
+            if (!seen_.insert(canonicalKey(an_, child.table))) {
+                forced_.resize(child.forcedBegin);
+                continue;
+            }
+            child.rank = promise(child.table) + c.score / 8;
+            children_.push_back(child);
+        }
+        std::stable_sort(children_.begin() + f.childrenBegin, children_.end(),
+                         [](const Frame& a, const Frame& b) { return a.rank > b.rank; });
+        f.childrenEnd = static_cast<uint32_t>(children_.size());
+        f.next = f.childrenBegin;
+        return false;
+    }
+
+    int score(const Table& t, const Move& m) const {
+        switch (m.kind) {
+            case Move::Turn: return 3000;
+            case Move::Discard: return 900;
+            case Move::Deal: return 40;
+            case Move::Redeal: return 5;
+            case Move::Place: break;
+        }
+        const PileRules& from = r_.piles[m.from];
+        const PileRules& to = r_.piles[m.to];
+        int s = 100;
+        if (to.has(PileFlags::foundation)) s += 1000;
+        if (from.has(PileFlags::foundation)) s -= 400;
+        const int g = m.card;
+        if (g > 0 && stateOf(t.card(m.from, g - 1)) == kFaceDown) s += 500;
+        if (g > 0 && !from.has(PileFlags::anySingleCard)) {
+            // Cards left face down under the group: uncovering them is progress.
+            int down = 0;
+            for (int k = 0; k < g; ++k) down += stateOf(t.card(m.from, k)) == kFaceDown;
+            s += 20 * down;
+        }
+        if (r_.wastes & bit(m.from) || r_.reserves & bit(m.from)) s += 150;
+        if (t.empty(m.to) && !to.has(PileFlags::foundation)) s -= g == 0 ? 600 : 200;
+        if (g == 0 && !t.empty(m.to)) s += 200;  // the source becomes a space
+        if (!t.empty(m.to) && suitOf(valueOf(t.top(m.to))) == suitOf(valueOf(t.card(m.from, g)))) s += 30;
+        return s;
+    }
+
+    struct Candidate {
+        int score;
+        Step step;
+    };
+
+    const GameRules& r_;
+    Analysis an_;
+    Limits limits_;
+    const std::atomic<bool>* stop_;
+    Seen seen_;
+    std::chrono::steady_clock::time_point start_;
+    std::vector<Frame> frames_;
+    std::vector<Frame> children_;
+    size_t won_ = 0;
+    std::vector<Move> forced_;
+    std::vector<Candidate> candidates_;
+    MoveList list_;
+    MoveList wasteMoves_;
+    Table origin_;
+    bool cutOff_ = false;
+};
+
+}  // namespace
+
+Result solve(const GameRules& rules, const Table& table, const Limits& limits, const std::atomic<bool>* stop) {
+    auto search = std::make_unique<Search>(rules, limits, stop);
+    return search->run(table);
+}
+
+}  // namespace korvat::solve

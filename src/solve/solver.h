@@ -1,0 +1,42 @@
+// The solver: is a deal winnable from this table, and by which moves. It
+// knows every card (the deal is fixed by its number, the face-down cards
+// and the stock's order included) and searches the moves the core lists,
+// so it plays every game by the same rules as the player.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "core/moves.h"
+#include "core/rules.h"
+#include "core/table.h"
+
+namespace korvat::solve {
+
+struct Limits {
+    uint64_t maxStates = 10'000'000;  // distinct tables looked at
+    uint32_t maxMs = 10'000;          // milliseconds of searching
+};
+
+enum class Verdict {
+    Winnable,    // the line wins from the table
+    Unwinnable,  // every table that can be reached was seen, none won
+    Unknown,     // a limit or a stop request came first
+};
+
+struct Result {
+    Verdict verdict = Verdict::Unknown;
+    std::vector<core::Move> line;  // the winning moves, in order (Winnable only)
+    uint64_t states = 0;           // distinct tables looked at
+    double ms = 0;                 // time spent
+};
+
+// Searches from the table. `stop`, when given, may be set from another
+// thread to end the search at once (the answer is then Unknown).
+Result solve(const core::GameRules& rules, const core::Table& table, const Limits& limits,
+             const std::atomic<bool>* stop = nullptr);
+
+const char* verdictName(Verdict verdict);
+
+}  // namespace korvat::solve
