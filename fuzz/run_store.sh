@@ -16,11 +16,7 @@ build=${2:-$root/build}
 work=$here/work
 mkdir -p "$work/gamefile-corpus" "$work/logfile-corpus" "$work/crashes"
 
-sources="$root/src/model/records.cpp $root/src/model/catalogue.cpp $root/src/model/deal.cpp
-  $root/src/model/drawing.cpp $root/src/model/gamelog.cpp $root/src/model/platform.cpp
-  $root/src/model/preferences.cpp $root/src/model/score.cpp
-  $root/src/play/legality.cpp $root/src/play/moves.cpp $root/src/play/stock.cpp
-  $root/src/play/autoplay.cpp $root/src/play/pointer.cpp
+sources="$(ls "$root"/src/model/*.cpp "$root"/src/core/*.cpp "$root"/src/play/*.cpp 2>/dev/null)
   $root/src/store/bytes.cpp $root/src/store/logfile.cpp $root/src/store/gamefile.cpp"
 flags="-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I$root/src"
 # shellcheck disable=SC2086
