@@ -377,6 +377,7 @@ void MainWindow::placeWindow() {
 }
 
 void MainWindow::savePlace() {
+    if (!windowHandle()) return;  // never shown: nothing was left anywhere
     // The normal size and place, also while maximized; places are of the
     // frame, as move() takes them.
     const bool maximized = isMaximized();
