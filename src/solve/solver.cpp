@@ -125,7 +125,7 @@ struct Analysis {
             if (r.piles[p].has(PileFlags::stock)) stock = p, ++stocks;
             if (r.piles[p].has(PileFlags::waste)) waste = p, ++wastes;
         }
-        if (stocks == 1 && wastes == 1 && stock != waste && !std::getenv("KORVAT_NO_CYCLE")) {
+        if (stocks == 1 && wastes == 1 && stock != waste) {
             const PileRules& s = r.piles[stock];
             const PileRules& w = r.piles[waste];
             perPress = (r.three && s.has(PileFlags::dealThree)) ? 3 : w.sizeLimit ? w.sizeLimit : 1;
@@ -267,12 +267,20 @@ private:
 
 // ---- The search ----
 
+// Tables the first, best-first pass keeps at most (about 300 bytes each).
+constexpr size_t kBestFirstTables = 100'000;
+
 class Search {
 public:
     Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
         : r_(rules), an_(rules), limits_(limits), stop_(stop),
           seen_(limits.maxStates + limits.maxStates / 2 + 16), start_(std::chrono::steady_clock::now()) {}
 
+    // Two passes. Best first while the tables kept fit a budget: always the
+    // most promising table seen so far, which finds most wins in a few
+    // hundred tables. Then depth first from each table left open, most
+    // promising first, which needs no more memory than the path it is on
+    // and ends, when no limit comes first, with every reachable table seen.
     Result run(const Table& table) {
         Result result;
         origin_ = table;
@@ -282,22 +290,63 @@ public:
         first.forcedEnd = static_cast<uint32_t>(forced_.size());
         if (isWon(r_, first.table)) return finish(result, Verdict::Winnable, &first);
         seen_.insert(canonicalKey(an_, first.table));
-        frames_.push_back(first);
-        if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+
+        struct Node {
+            Frame frame;
+            uint32_t parent;
+        };
+        std::vector<Node> nodes;
+        std::vector<std::pair<int, uint32_t>> open;  // rank and node, as a heap
+        nodes.push_back({first, ~0u});
+        open.push_back({0, 0});
+        // The frames from the start to a node, for its line.
+        auto pathTo = [&](uint32_t n) {
+            frames_.clear();
+            for (; n != ~0u; n = nodes[n].parent) frames_.push_back(nodes[n].frame);
+            std::reverse(frames_.begin(), frames_.end());
+        };
+        const size_t budget = std::min<uint64_t>(limits_.maxStates / 4 + 1, kBestFirstTables);
         uint32_t tick = 0;
-        while (!frames_.empty()) {
+        while (!open.empty() && nodes.size() < budget) {
             if ((++tick & 255) == 0 && outOfTime()) return finish(result, Verdict::Unknown, nullptr);
             if (seen_.full() || seen_.count() >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
-            Frame& f = frames_.back();
-            if (f.next == f.childrenEnd) {
-                children_.resize(f.childrenBegin);
-                forced_.resize(f.forcedAfter);
-                frames_.pop_back();
-                continue;
+            std::pop_heap(open.begin(), open.end());
+            const uint32_t at = open.back().second;
+            open.pop_back();
+            Frame f = nodes[at].frame;
+            children_.clear();
+            if (expand(f)) {
+                const Frame winner = children_[won_];
+                pathTo(at);
+                return finish(result, Verdict::Winnable, &winner);
             }
-            const Frame child = children_[f.next++];
-            frames_.push_back(child);
+            for (const Frame& c : children_) {
+                nodes.push_back({c, at});
+                open.push_back({c.rank, static_cast<uint32_t>(nodes.size() - 1)});
+                std::push_heap(open.begin(), open.end());
+            }
+        }
+
+        std::sort(open.begin(), open.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& [rank, at] : open) {
+            pathTo(at);
+            const size_t base = frames_.size() - 1;  // the open table is searched from here
+            children_.clear();
             if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+            while (frames_.size() > base) {
+                if ((++tick & 255) == 0 && outOfTime()) return finish(result, Verdict::Unknown, nullptr);
+                if (seen_.full() || seen_.count() >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
+                Frame& f = frames_.back();
+                if (f.next == f.childrenEnd) {
+                    children_.resize(f.childrenBegin);
+                    forced_.resize(f.forcedAfter);
+                    frames_.pop_back();
+                    continue;
+                }
+                const Frame child = children_[f.next++];
+                frames_.push_back(child);
+                if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+            }
         }
         return finish(result, cutOff_ ? Verdict::Unknown : Verdict::Unwinnable, nullptr);
     }
