@@ -328,8 +328,9 @@ MainWindow::~MainWindow() {
 void MainWindow::shutDown() {
     if (!started_ || shutDown_) return;
     shutDown_ = true;
-    savePlace();
     shutDownProgram();
+    // After the preferences, so that a new korvat.ini begins with them.
+    savePlace();
 }
 
 bool MainWindow::start(const std::string& commandLine) {
