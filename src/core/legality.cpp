@@ -52,6 +52,19 @@ bool runSuitsHold(int removal, int upper, int lower) {
 
 }  // namespace
 
+bool continuesRun(const PileRules& pile, uint8_t lower, uint8_t upper) {
+    switch (pile.removal) {
+        case Removal::AnySuitRun:
+        case Removal::SameColourRun:
+        case Removal::AlternatingRun:
+        case Removal::SameSuitRun:
+        case Removal::ChangingSuitRun:
+            return rankOfCard(lower) == rankOfCard(upper) + runStep(pile) && stateOf(lower) == kFaceUp &&
+                   runSuitsHold(pile.removal, valueOf(upper), valueOf(lower));
+        default: return false;
+    }
+}
+
 int findPickCard(const GameRules& rules, const Table& table, int p, int pressed) {
     const PileRules& pile = rules.piles[p];
     if (pile.has(PileFlags::waitReservesToTake) && !reservesEmpty(rules, table)) return -1;
@@ -68,14 +81,9 @@ int findPickCard(const GameRules& rules, const Table& table, int p, int pressed)
             if (n == 0) return -1;
             int current = n - 1;
             if (pressed == current || current == 0) return current;
-            const int step = runStep(pile);
-            while (true) {
-                const uint8_t upper = table.card(p, current), lower = table.card(p, current - 1);
-                if (rankOfCard(lower) != rankOfCard(upper) + step || stateOf(lower) != kFaceUp ||
-                    !runSuitsHold(pile.removal, valueOf(upper), valueOf(lower)))
-                    return current;
+            while (continuesRun(pile, table.card(p, current - 1), table.card(p, current)))
                 if (--current == 0) return 0;
-            }
+            return current;
         }
         default: return -1;
     }
@@ -111,6 +119,7 @@ Acceptance acceptance(const GameRules& rules, const Table& table, int target) {
     }
     a.readsCard = flags & (PileFlags::kingsOrBelowWasteTop | PileFlags::acesOrBelowWasteTop |
                            PileFlags::belowWasteTop | PileFlags::rankOfPileAbove);
+    a.asksSource = a.readsCard || a.waitsUnlessReserve || (!a.foundation && rules.foundationOnlySources);
     return a;
 }
 

@@ -10,6 +10,11 @@ namespace korvat::core {
 // The position of the lowest card of those a press on card `pressed` of
 // the pile would take, or -1 when nothing can be taken.
 int findPickCard(const GameRules& rules, const Table& table, int pile, int pressed);
+// Whether the card `upper`, lying on `lower`, continues a run that the
+// pile's removal rule lets a press take whole (the lower card face up, the
+// ranks one run step apart, the suits as the rule says).
+bool continuesRun(const PileRules& pile, uint8_t lower, uint8_t upper);
+
 // Whether an empty pile with that start code refuses the card.
 inline bool startForbids(int start, int value) {
     const int rank = rankOf(value);
@@ -64,6 +69,7 @@ struct Acceptance {
     bool readsCard;     // a rule compares the card with other piles' cards
     bool waitsUnlessReserve;  // refuses cards that do not come from a reserve
     bool foundation;
+    bool asksSource;    // one of the three above, or a pile that plays to foundations only could be the source
     int start, top, rankBuild, suitBuild;
     int room;           // cards that still fit
 
@@ -74,7 +80,7 @@ struct Acceptance {
         } else if (!rankBuildHolds(rankBuild, rankOf(top) - rankOf(value)) || !suitBuildHolds(suitBuild, top ^ value)) {
             return false;
         }
-        return !(readsCard || waitsUnlessReserve || !foundation) || sourceRulesHold(source, value);
+        return !asksSource || sourceRulesHold(source, value);
     }
     // The rules that depend on the source pile, and those that compare the
     // card with the waste piles' top cards and with the pile above.

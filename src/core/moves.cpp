@@ -570,14 +570,14 @@ void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, con
     }
 }
 
-void legalMoves(const GameRules& rules, const Table& t, MoveList& out) {
+void legalMoves(const GameRules& rules, const Table& t, MoveList& out, bool distinct) {
     out.size = 0;
     out.overflow = false;
     Acceptance accepts[kMaxPiles];
     for (int q = 0; q < rules.pileCount; ++q) accepts[q] = acceptance(rules, t, q);
     for (int p = 0; p < rules.pileCount; ++p) pileMoves(rules, t, p, out, accepts);
     if (rules.groupables && rules.hasDiscardRules()) DiscardFinder{rules, t, out}.run();
-    if (rules.resultsMayCoincide) keepDistinctResults(rules, t, out);
+    if (distinct && rules.resultsMayCoincide) keepDistinctResults(rules, t, out);
 }
 
 }  // namespace korvat::core

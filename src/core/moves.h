@@ -97,8 +97,11 @@ struct ChangeRecord {
 };
 
 // Every move the player could make with the mouse from this table, each
-// once, no two leading to the same table, every one changing it.
-void legalMoves(const GameRules& rules, const Table& table, MoveList& out);
+// once, no two leading to the same table, every one changing it. Without
+// `distinct`, two moves that end alike through equal cards or the rules' own
+// actions may both be listed (a search that checks its tables anyway saves
+// the time).
+void legalMoves(const GameRules& rules, const Table& table, MoveList& out, bool distinct = true);
 
 struct Acceptance;
 // What presses on one pile offer: its moves of legalMoves but discards, which

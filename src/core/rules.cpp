@@ -58,6 +58,7 @@ GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNum
         if (d.has(PileFlags::autoplaySuite)) r.suiteRuns |= b;
         if (d.has(PileFlags::autoplayStraight)) r.straightRuns |= b;
         if (d.has(PileFlags::groupable) && !d.has(PileFlags::stock)) r.groupables |= b;
+        if (d.has(PileFlags::foundationOnly)) r.foundationOnlySources |= b;
         if (d.has(PileFlags::sortAscending | PileFlags::sortDescending)) r.resultsMayCoincide = true;
     }
     if (r.deckSize > 52 || (r.fillers && r.spaces) || r.suiteRuns || r.straightRuns || r.fourSuits)

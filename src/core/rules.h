@@ -61,6 +61,7 @@ struct GameRules {
     PileMask suiteRuns = 0;     // autoplaySuite
     PileMask straightRuns = 0;  // autoplayStraight
     PileMask groupables = 0;    // groupable and not stock: a press selects the top card
+    PileMask foundationOnlySources = 0;  // foundationOnly: cards go from them to foundations only
     int lastFoundation = -1;
     // Two different moves can end in the same table: equal cards of several
     // decks, or the rules' own actions after a move (filling spaces, runs

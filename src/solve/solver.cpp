@@ -269,6 +269,8 @@ private:
 
 // Tables the first, best-first pass keeps at most (about 300 bytes each).
 constexpr size_t kBestFirstTables = 100'000;
+// What a card lying in a run that moves together is worth to the search.
+constexpr int kOrderedWeight = 8;
 
 class Search {
 public:
@@ -530,13 +532,20 @@ private:
     }
 
     // How promising a table looks: cards home, face-down cards left.
+    // How promising a table looks: cards home, face-down cards left, and
+    // cards lying in runs that move together.
     int promise(const Table& t) const {
-        int down = 0;
+        int down = 0, ordered = 0;
         for (int p = 0; p < r_.pileCount; ++p) {
-            if (r_.piles[p].has(PileFlags::stock)) continue;
-            for (int i = t.begin(p); i < t.end(p); ++i) down += stateOf(t.cards[i]) == kFaceDown;
+            const PileRules& pile = r_.piles[p];
+            if (pile.has(PileFlags::stock)) continue;
+            for (int i = t.begin(p); i < t.end(p); ++i) {
+                down += stateOf(t.cards[i]) == kFaceDown;
+                if (i > t.begin(p) && !pile.has(PileFlags::foundation) && continuesRun(pile, t.cards[i - 1], t.cards[i]))
+                    ++ordered;
+            }
         }
-        return 60 * cardsOnFoundations(r_, t) - 30 * down;
+        return 60 * cardsOnFoundations(r_, t) - 30 * down + kOrderedWeight * ordered;
     }
 
     // Makes the frame's children: every step, the forced moves after it,
@@ -545,7 +554,7 @@ private:
     bool expand(Frame& f) {
         const Table& t = f.table;
         candidates_.clear();
-        legalMoves(r_, t, list_);
+        legalMoves(r_, t, list_, false);
         if (list_.overflow) cutOff_ = true;
         if (!an_.cycleAt(t)) {
             for (const Move& m : list_) addStep(t, 0, &m);
