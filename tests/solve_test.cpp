@@ -1,0 +1,153 @@
+// The solver: a winning line wins when korvat-cli plays it, "unwinnable"
+// agrees with a plain enumeration of every reachable table, limits and a
+// stop from another thread end the search at once, and a search leaves the
+// game being played alone.
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <string>
+#include <thread>
+#include <unordered_set>
+
+#include "cli/solve_commands.h"
+#include "core/deal.h"
+#include "play/current.h"
+#include "play/pointer.h"
+#include "solve/solver.h"
+#include "test_support.h"
+
+namespace korvat::test {
+namespace {
+
+core::GameRules rulesOf(int id, uint32_t number, core::RuleOptions options = {}) {
+    return core::makeRules(gameCatalogue()[static_cast<size_t>(findGameRow(id))], options, number);
+}
+
+// Winning lines of many kinds of game (stock rounds, redeals, discards,
+// runs played off, reserves, four decks) replayed through korvat-cli play.
+TEST(Solver, EveryWinningLineWinsWhenPlayed) {
+    struct Deal {
+        int id;
+        uint32_t number;
+        bool three, unlimit;
+    };
+    const Deal deals[] = {{827, 0, false, true}, {827, 2, true, true}, {827, 1, false, false}, {842, 3, false, false},
+                          {841, 1, false, false}, {816, 1, false, false}, {823, 4, false, false}, {506, 0, false, false},
+                          {921, 2, false, false}, {830, 0, false, false}, {829, 0, false, false}, {912, 0, false, false},
+                          {803, 0, false, false}, {502, 0, false, false}};
+    int won = 0;
+    for (const Deal& d : deals) {
+        const core::GameRules rules = rulesOf(d.id, d.number, {d.three, d.unlimit});
+        const solve::Result r = solve::solve(rules, core::startTable(rules), {2'000'000, 5000});
+        if (r.verdict != solve::Verdict::Winnable) continue;
+        ++won;
+        std::vector<std::string> args = {"play", std::to_string(d.id), std::to_string(d.number), "--pref", "Move=0"};
+        if (d.three) args.insert(args.end(), {"--pref", "Three=-1"});
+        if (d.unlimit) args.push_back("--unlimit");
+        for (const core::Move& m : r.line) args.push_back(cli::moveAction(m));
+        args.push_back("tick");
+        const CliOutput out = runCli(args);
+        ASSERT_EQ(out.status, 0) << out.err;
+        EXPECT_NE(out.out.find("\"won\":1"), std::string::npos) << d.id << " #" << d.number << ": the line does not win";
+    }
+    EXPECT_GE(won, 12) << "these deals are winnable within the limits";
+}
+
+// Every table reachable from the deal, by the listed moves alone, without
+// any of the solver's shortcuts; true when one is won.
+bool anyWinReachable(const core::GameRules& rules, const core::Table& start, size_t& tables) {
+    std::unordered_set<std::string> seen;
+    std::deque<core::Table> queue{start};
+    seen.insert(std::string(reinterpret_cast<const char*>(&start), sizeof start));
+    core::MoveList moves;
+    while (!queue.empty()) {
+        const core::Table t = queue.front();
+        queue.pop_front();
+        if (core::isWon(rules, t)) return true;
+        core::legalMoves(rules, t, moves);
+        for (const core::Move& m : moves) {
+            core::Table next = t;
+            core::apply(rules, next, m);
+            if (seen.insert(std::string(reinterpret_cast<const char*>(&next), sizeof next)).second) queue.push_back(next);
+        }
+        if (seen.size() > 3'000'000) ADD_FAILURE() << "too many tables to check";
+    }
+    tables = seen.size();
+    return false;
+}
+
+TEST(Solver, UnwinnableAgreesWithEveryReachableTable) {
+    int checked = 0;
+    for (int id : {840, 842, 839}) {
+        for (uint32_t number = 0; number < 7; ++number) {
+            const core::GameRules rules = rulesOf(id, number);
+            const core::Table start = core::startTable(rules);
+            const solve::Result r = solve::solve(rules, start, {200'000, 5000});
+            if (r.verdict != solve::Verdict::Unwinnable) continue;
+            size_t tables = 0;
+            EXPECT_FALSE(anyWinReachable(rules, start, tables)) << id << " #" << number << " is called unwinnable";
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 12);
+}
+
+TEST(Solver, LimitsAndAStopEndTheSearch) {
+    // Klondike 10 with unlimited redeals takes millions of tables to decide.
+    const core::GameRules rules = rulesOf(827, 10, {false, true});
+    const core::Table start = core::startTable(rules);
+
+    const solve::Result few = solve::solve(rules, start, {5000, 60'000});
+    EXPECT_EQ(few.verdict, solve::Verdict::Unknown);
+    EXPECT_LE(few.states, 5000u);
+
+    const solve::Result brief = solve::solve(rules, start, {100'000'000, 200});
+    EXPECT_EQ(brief.verdict, solve::Verdict::Unknown);
+    EXPECT_LT(brief.ms, 1000);
+
+    std::atomic<bool> stop{false};
+    solve::Result stopped;
+    std::thread search([&] { stopped = solve::solve(rules, start, {100'000'000, 60'000}, &stop); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const auto asked = std::chrono::steady_clock::now();
+    stop = true;
+    search.join();
+    const double waited = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count();
+    EXPECT_EQ(stopped.verdict, solve::Verdict::Unknown);
+    EXPECT_LT(waited, 250) << "a stop request ends the search promptly";
+}
+
+class SolverBesideTheGame : public GameTest {};
+
+// A search on another thread while the player plays: the game sees exactly
+// what it sees without the search, and the search answers for the table it
+// was given.
+TEST_F(SolverBesideTheGame, LeavesTheGameBeingPlayedAlone) {
+    auto playSome = [&] {
+        deal(827, 5);
+        core::MoveList moves;
+        for (int i = 0; i < 30; ++i) {
+            core::legalMoves(currentRules(), currentTable(), moves);
+            if (moves.size == 0) break;
+            playMove(moves.moves[i % moves.size]);
+        }
+        return currentTable();
+    };
+    const core::Table alone = playSome();
+    const std::string titleAlone = headless.title;
+
+    const core::GameRules rules = rulesOf(827, 10, {false, true});
+    const core::Table given = core::startTable(rules);
+    std::atomic<bool> stop{false};
+    solve::Result r;
+    std::thread search([&] { r = solve::solve(rules, given, {100'000'000, 60'000}, &stop); });
+    const core::Table beside = playSome();
+    stop = true;
+    search.join();
+    EXPECT_EQ(beside, alone);
+    EXPECT_EQ(headless.title, titleAlone);
+    EXPECT_EQ(core::startTable(rules), given);
+}
+
+}  // namespace
+}  // namespace korvat::test
