@@ -10,6 +10,7 @@ namespace korvat {
 
 GameLog gameLog{};
 void (*logChanged)() = nullptr;
+void (*logReplaced)() = nullptr;
 
 static bool isCurrentDeal(const LogEntry& e) {
     return e.status != LogStatus::Free && e.gameNumber == gameNumber && e.gameIndex == table.gameIndex;

@@ -31,6 +31,10 @@ extern GameLog gameLog;
 // Called after an entry has been added or marked completed, so that the
 // program can keep the log on disk up to date; null when nobody listens.
 extern void (*logChanged)();
+// Called when the log has taken in what another program wrote to the file,
+// so that whatever shows it (the graph) can show it again; null when nobody
+// listens.
+extern void (*logReplaced)();
 
 // All of these work on the current game's gameNumber and gameIndex.
 int findLogEntry();

@@ -109,6 +109,7 @@ void adopt(const GameLog& merged) {
         }
     }
     updateStatusLine();
+    if (logReplaced) logReplaced();
 }
 
 // The read-modify-write of the log file, under its lock.

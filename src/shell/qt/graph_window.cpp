@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include "model/gamelog.h"
 #include "model/records.h"
 #include "view/graph.h"
 
@@ -12,7 +13,11 @@ namespace korvat::qt {
 
 namespace {
 GraphWindow* theWindow = nullptr;
+// A log merged with what another program wrote is drawn again at once.
+void showMergedLog() {
+    if (theWindow) theWindow->update();
 }
+}  // namespace
 
 GraphWindow::GraphWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     setWindowTitle(QStringLiteral("Korvat"));
@@ -26,6 +31,7 @@ GraphWindow::GraphWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
     theWindow = this;
     attached_ = true;
     table.graphOpen = 1;
+    logReplaced = showMergedLog;
 }
 
 GraphWindow::~GraphWindow() { detach(); }
@@ -35,6 +41,7 @@ void GraphWindow::detach() {
     attached_ = false;
     table.graphOpen = 0;
     if (theWindow == this) theWindow = nullptr;
+    if (logReplaced == showMergedLog) logReplaced = nullptr;
 }
 
 void GraphWindow::closeEvent(QCloseEvent* event) {
