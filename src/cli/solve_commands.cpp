@@ -113,7 +113,7 @@ int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
 int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     solve::SurveyOptions o;
     o.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    bool json = false;
+    bool json = false, markdown = false;
     std::string games = "all";
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -123,6 +123,8 @@ int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FIL
         };
         if (a == "--json") {
             json = true;
+        } else if (a == "--markdown") {
+            markdown = true;
         } else if (a == "--games") {
             games = value();
         } else if (a == "--deals") {
@@ -201,6 +203,16 @@ int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FIL
             text += line;
         }
         text += "]\n";
+    } else if (markdown) {
+        text = "| id | game | deals | winnable | unwinnable | unknown | winnable % | 95% interval | median | p99 | "
+               "tables/s |\n|---|---|---:|---:|---:|---:|---:|---|---:|---:|---:|\n";
+        for (const solve::GameSurvey& g : result) {
+            std::snprintf(line, sizeof line,
+                          "| %d | %s | %zu | %d | %d | %d | %.1f | %.1f-%.1f%% | %.1f ms | %.0f ms | %.0f |\n",
+                          g.commandId, g.name, g.deals.size(), g.winnable, g.unwinnable, g.unknown,
+                          100 * g.winnableShare, 100 * g.low, 100 * g.high, g.medianMs, g.p99Ms, g.statesPerSecond);
+            text += line;
+        }
     } else {
         std::snprintf(line, sizeof line, "%-5s %-22s %6s %8s %10s %7s %9s %15s %9s %9s %10s\n", "id", "game", "deals",
                       "winnable", "unwinnable", "unknown", "winnable", "95% interval", "median", "p99", "states/s");
