@@ -1,9 +1,13 @@
 // Score, money, the status line, the win and the game log.
+#include <algorithm>
 #include <cstring>
 
+#include "core/moves.h"
+#include "core/table.h"
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/moves.h"
+#include "play/current.h"
 #include "play/stock.h"
 #include "test_support.h"
 
@@ -100,6 +104,54 @@ TEST_F(Score, WinWithoutALogEntryRecordsNothing) {
     EXPECT_EQ(table.won, 1);
     EXPECT_EQ(table.logIndex, -1);
     EXPECT_EQ(countLogEntries(), 0);
+}
+
+// Two and four decks are won with their last card home, not at 52: every
+// foundation holds its suit from the ace up, one king waits on the tableau.
+TEST_F(Score, TwoAndFourDeckGamesAreWonWithTheirLastCard) {
+    for (int id : {904, 701}) {  // Forty Thieves, Birchwood
+        deal(id, 5);
+        const core::GameRules rules = currentRules();
+        core::Table t = core::emptyTable(rules);
+        int tableau = -1, last = -1;
+        for (int p = 0; p < rules.pileCount; ++p) {
+            const core::PileRules& pile = rules.piles[p];
+            if (!(rules.foundations & core::bit(p))) {
+                if (tableau < 0 && pile.removal != Removal::Nothing) tableau = p;
+                continue;
+            }
+            const int suit = suitOf(pile.startCard);
+            for (int rank = 0; rank < 12; ++rank) {
+                const uint8_t c = core::cardByte(card(rank, suit), kFaceUp);
+                t.push(p, &c, 1);
+            }
+            if (last >= 0) {
+                const uint8_t king = core::cardByte(card(12, suitOf(rules.piles[last].startCard)), kFaceUp);
+                t.push(last, &king, 1);
+            }
+            last = p;
+        }
+        ASSERT_GE(tableau, 0) << id;
+        const uint8_t king = core::cardByte(card(12, suitOf(rules.piles[last].startCard)), kFaceUp);
+        t.push(tableau, &king, 1);
+        ASSERT_EQ(t.cardCount(), rules.deckSize);
+        ASSERT_EQ(rules.deckSize, id == 904 ? 104 : 208);
+        EXPECT_FALSE(core::isWon(rules, t)) << id << ": one card short";
+        setCurrentTable(t);
+        scoreTick();
+        EXPECT_EQ(table.won, 0) << id;
+
+        const core::Move home = core::Move::place(tableau, 0, last);
+        core::MoveList moves;
+        core::legalMoves(rules, t, moves);
+        ASSERT_EQ(std::count(moves.begin(), moves.end(), home), 1) << id;
+        core::apply(rules, t, home);
+        EXPECT_TRUE(core::isWon(rules, t)) << id;
+        playMove(home);
+        scoreTick();
+        EXPECT_EQ(table.won, 1) << id << " is won in the window";
+        EXPECT_EQ(money(), 5 * rules.deckSize - rules.deckSize);
+    }
 }
 
 class Log : public TableTest {};

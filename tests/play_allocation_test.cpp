@@ -1,5 +1,6 @@
 // Play never allocates: a whole game of moves, drags, stock deals,
-// redeals, selections, Step, Auto and undo makes no heap allocation.
+// redeals, selections, Step, Auto and undo makes no heap allocation, and
+// neither do the core's legalMoves, apply, copies and hashes of a table.
 //
 // The player below chooses its actions at random without allocating
 // either: it counts the possible actions and walks to the chosen one.
@@ -7,9 +8,12 @@
 #include <cstdint>
 #include <random>
 
+#include "core/deal.h"
+#include "core/legality.h"
+#include "core/moves.h"
 #include "model/gamelog.h"
 #include "play/autoplay.h"
-#include "play/legality.h"
+#include "play/current.h"
 #include "play/moves.h"
 #include "play/pointer.h"
 #include "test_support.h"
@@ -102,8 +106,11 @@ protected:
                 dragTo(x, y);
                 ++done[Drags];
             }
-        auto accepts = [](const Pile& t) {
-            return &t != sourcePile && canPlace(*sourcePile, t, *carriedPile.bottom, carriedPile.count);
+        const core::GameRules rules = currentRules();
+        const core::Table lifted = currentTable();
+        auto accepts = [&](const Pile& t) {
+            return &t != sourcePile && core::canPlace(rules, lifted, pileIndex(*sourcePile), pileIndex(t),
+                                                      carriedPile.bottom->value, carriedPile.count);
         };
         Pile* target = randomPile(accepts);
         if (!target) target = sourcePile;
@@ -259,6 +266,42 @@ TEST_F(NoAllocation, PairingGamesSelectDiscardAndUndo) {
         EXPECT_GE(done[Select], 20) << id;
         EXPECT_GE(done[Discard], 3) << id;
         EXPECT_GE(done[Undo], 2) << id;
+    }
+}
+
+// The core over whole random games: listing the moves, applying every one
+// of them to a copy with its changes recorded, and hashing each result.
+TEST(NoAllocationInTheCore, LegalMovesApplyCopyAndHash) {
+    std::mt19937 rng(7);
+    for (int id : {827, 901, 701, 845, 842, 841}) {
+        const GameEntry& game = gameCatalogue()[static_cast<size_t>(findGameRow(id))];
+        core::MoveList moves;
+        core::ChangeRecord record;
+        uint64_t hashes = 0;
+        int played = 0, applied = 0;
+        const long before = allocations();
+        // Whole games, deal after deal, until enough moves were played.
+        for (uint32_t number = 11; played < 150 && number < 60; ++number) {
+            const core::GameRules rules = core::makeRules(game, {id == 827, id == 845}, number);
+            core::Table t = core::startTable(rules);
+            for (int step = 0; step < 500; ++step) {
+                core::legalMoves(rules, t, moves);
+                if (moves.size == 0) break;
+                for (const core::Move& m : moves) {
+                    core::Table copy = t;
+                    record.size = 0;
+                    core::apply(rules, copy, m, &record);
+                    hashes += core::hash(copy);
+                    ++applied;
+                }
+                core::apply(rules, t, moves.moves[rng() % static_cast<unsigned>(moves.size)]);
+                ++played;
+            }
+        }
+        EXPECT_EQ(allocations() - before, 0) << id;
+        EXPECT_GE(played, 150) << id;
+        EXPECT_GT(applied, played) << id;
+        EXPECT_NE(hashes, 0u);
     }
 }
 

@@ -1,0 +1,187 @@
+// The core against the program: random play of every game, each move made
+// as the korvat-cli action a player would take, leaves the program's table
+// where the core's apply leaves its own; and `korvat-cli moves` lists every
+// move the pointer can make, each once.
+#include <cctype>
+#include <random>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/session.h"
+#include "cli/solve_commands.h"
+#include "core/deal.h"
+#include "core/moves.h"
+#include "play/current.h"
+#include "test_support.h"
+
+namespace korvat::test {
+namespace {
+
+// The piles in which the program's table differs from the core's.
+std::string differences(const core::Table& program, const core::Table& core) {
+    std::string s;
+    auto cards = [](const core::Table& t, int p) {
+        std::string c;
+        for (int k = 0; k < t.count(p); ++k)
+            c += " " + std::to_string(core::valueOf(t.card(p, k))) + "/" + std::to_string(core::stateOf(t.card(p, k)));
+        return c;
+    };
+    for (int p = 0; p < core.pileCount; ++p)
+        if (cards(program, p) != cards(core, p))
+            s += "\n  pile " + std::to_string(p) + ":" + cards(program, p) + "\n  the core's:" + cards(core, p);
+    if (program.redealsLeft != core.redealsLeft)
+        s += "\n  redeals left " + std::to_string(program.redealsLeft) + ", the core's " + std::to_string(core.redealsLeft);
+    return s;
+}
+
+class CoreAgainstPlay : public GameTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CoreAgainstPlay, EveryActionLeavesTheCoresTable) {
+    const int id = GetParam();
+    std::mt19937 rng(static_cast<unsigned>(id));
+    for (uint32_t number : {1u, 2u}) {
+        cli::Session s;
+        s.commandId = id;
+        s.number = number;
+        s.unlimit = number == 2;
+        s.preferences = {{"Three", number == 1 ? -1 : 0}, {"Move", 0}};
+        cli::playSession(s, headless);
+        core::GameRules rules = currentRules();
+        core::Table expected = currentTable();
+        ASSERT_EQ(expected, core::startTable(rules)) << id << " #" << number;
+        std::string line;
+        core::MoveList moves;
+        for (int step = 0; step < 30; ++step) {
+            core::legalMoves(rules, expected, moves);
+            if (moves.size == 0) break;
+            const core::Move m = moves.moves[std::uniform_int_distribution<int>(0, moves.size - 1)(rng)];
+            cli::Session one;
+            one.actions = {cli::moveAction(m)};
+            line += " " + one.actions[0];
+            cli::applyActions(one);
+            core::apply(rules, expected, m);
+            ASSERT_TRUE(currentTable() == expected)
+                << "korvat-cli play " << id << " " << number << line << differences(currentTable(), expected);
+            ASSERT_EQ(rules.redealSeed, currentRules().redealSeed);
+        }
+        EXPECT_TRUE(headless.messages.empty()) << line;
+    }
+}
+
+std::vector<int> everyGame() {
+    std::vector<int> ids;
+    for (const GameEntry& g : gameCatalogue()) ids.push_back(g.commandId);
+    return ids;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllGames, CoreAgainstPlay, ::testing::ValuesIn(everyGame()),
+                         [](const ::testing::TestParamInfo<int>& info) { return std::to_string(info.param); });
+
+// The "piles" of korvat-cli's JSON, and the strings of a list.
+std::string pilesOf(const std::string& json) {
+    const size_t at = json.find("\"piles\":");
+    return at == std::string::npos ? "" : json.substr(at, json.find("]}]", at) + 3 - at);
+}
+std::vector<std::string> stringsOf(const std::string& json) {
+    std::vector<std::string> out;
+    const std::regex quoted("\"([^\"]*)\"");
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), quoted); it != std::sregex_iterator(); ++it)
+        out.push_back((*it)[1]);
+    out.erase(out.begin());  // "moves"
+    return out;
+}
+// The face states of each pile's cards, bottom card first.
+std::vector<std::vector<int>> statesOf(const std::string& json) {
+    std::vector<std::vector<int>> out;
+    for (size_t at = json.find("\"cards\":["); at != std::string::npos; at = json.find("\"cards\":[", at + 1)) {
+        std::vector<int>& pile = out.emplace_back();
+        // [value,state],[value,state]...]
+        for (size_t c = at + 9; json[c] == '['; c += json[c] == ',') {
+            c = json.find(']', c);
+            pile.push_back(json[c - 1] - '0');
+            ++c;
+        }
+    }
+    return out;
+}
+// Some top card is selected: [value,2] closes a pile's cards.
+bool selectionLeft(const std::string& json) { return json.find(",2]]}") != std::string::npos; }
+
+class CliMoves : public GameTest {
+protected:
+    // Checks the moves listed for the table that the game, options and
+    // actions give; returns how many were listed.
+    size_t check(std::vector<std::string> base, int pileCount) {
+        const CliOutput listed = runCli([&] {
+            std::vector<std::string> a = base;
+            a.insert(a.begin(), "moves");
+            return a;
+        }());
+        EXPECT_EQ(listed.status, 0) << listed.err;
+        auto play = [&](const std::string& action) {
+            std::vector<std::string> a = base;
+            a.insert(a.begin(), "play");
+            a.push_back(action);
+            return runCli(a);
+        };
+        const CliOutput before = play("tick");
+        const std::string start = pilesOf(before.out);
+        const std::vector<std::vector<int>> states = statesOf(before.out);
+        EXPECT_EQ(static_cast<int>(states.size()), pileCount);
+        std::set<std::string> results;
+        for (const std::string& action : stringsOf(listed.out)) {
+            const CliOutput o = play(action);
+            EXPECT_EQ(o.status, 0) << action << o.err;
+            const std::string after = pilesOf(o.out);
+            EXPECT_NE(after, start) << action << " changes nothing";
+            EXPECT_TRUE(results.insert(after).second) << action << " leads where another listed move does";
+        }
+        // Every press and drop the pointer can make that changes the table
+        // leads where a listed move does. Of the face-down cards beneath the
+        // top card only the highest is pressed: a press on any of them takes
+        // the same cards.
+        auto same = [&](const std::string& action) {
+            const CliOutput o = play(action);
+            if (o.status != 0 || selectionLeft(o.out)) return;
+            const std::string after = pilesOf(o.out);
+            if (after != start) {
+                EXPECT_TRUE(results.count(after)) << action << " is not listed";
+            }
+        };
+        for (int p = 0; p < pileCount; ++p) {
+            same("click:" + std::to_string(p));
+            const std::vector<int>& pile = states[static_cast<size_t>(p)];
+            const int n = static_cast<int>(pile.size());
+            for (int k = 0; k < n; ++k) {
+                const size_t i = static_cast<size_t>(k);
+                if (k + 1 < n - 1 && pile[i] == kFaceDown && pile[i + 1] == kFaceDown) continue;
+                for (int q = 0; q < pileCount; ++q)
+                    same("move:" + std::to_string(p) + "," + std::to_string(k) + "," + std::to_string(q));
+            }
+        }
+        return results.size();
+    }
+    // The game after `steps` listed moves, each the n-th listed.
+    std::vector<std::string> playedFor(std::vector<std::string> base, int steps) {
+        for (int i = 0; i < steps; ++i) {
+            std::vector<std::string> a = base;
+            a.insert(a.begin(), "moves");
+            const std::vector<std::string> moves = stringsOf(runCli(a).out);
+            if (moves.empty()) break;
+            base.push_back(moves[static_cast<size_t>(i * 7) % moves.size()]);
+        }
+        return base;
+    }
+};
+
+TEST_F(CliMoves, EveryListedMoveChangesTheTableAndNoOtherDoes) {
+    EXPECT_GE(check(playedFor({"827", "5", "--pref", "Three=-1"}, 6), 13), 3u) << "Klondike dealing three";
+    EXPECT_GE(check(playedFor({"901", "3"}, 4), 19), 5u) << "Spider";
+    EXPECT_GE(check(playedFor({"701", "2"}, 3), 34), 5u) << "four decks";
+    EXPECT_GE(check(playedFor({"840", "4"}, 3), 11), 2u) << "Elevens, a pairing game";
+}
+
+}  // namespace
+}  // namespace korvat::test
