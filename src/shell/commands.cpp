@@ -8,6 +8,7 @@
 #include "play/autoplay.h"
 #include "play/moves.h"
 #include "play/pointer.h"
+#include "shell/solver_service.h"
 
 namespace korvat {
 
@@ -32,8 +33,14 @@ static void dealNumber(uint32_t number) {
 
 bool commandNew() {
     if (carrying() || !confirm("Start new game?")) return false;
+    const uint32_t number = gameNumber, generator = dealRandom.state;
     newGameNumber();
-    startGame();
+    uint32_t winnable;
+    if (!winnableDeal(gameNumber, 1, winnable)) {  // none found, or cancelled: the deal stays
+        gameNumber = number, dealRandom.state = generator;
+        return false;
+    }
+    dealNumber(winnable);
     return true;
 }
 
@@ -64,13 +71,15 @@ void commandStep() {
 }
 
 void keyPageUp() {
-    if (carrying()) return;
-    dealNumber(gameNumber + 1);
+    uint32_t number;
+    if (carrying() || !winnableDeal(gameNumber + 1, 1, number)) return;
+    dealNumber(number);
 }
 
 void keyPageDown() {
-    if (carrying()) return;
-    dealNumber(gameNumber - 1);
+    uint32_t number;
+    if (carrying() || !winnableDeal(gameNumber - 1, -1, number)) return;
+    dealNumber(number);
 }
 
 }  // namespace korvat

@@ -157,6 +157,9 @@ const MenuEntry kMainMenu[] = {
     {0, MenuKind::Popup, "&Help", 0, true},
     {1, MenuKind::Command, "&Contents...", 400, false},
     {1, MenuKind::Command, "&About...", 401, false},
+    {0, MenuKind::Popup, "Sol&ver", 0, false},
+    {1, MenuKind::Command, "&Hint", Command::Hint, false},
+    {1, MenuKind::Command, "&Demo", Command::Demo, false},
 };
 
 const int kMainMenuSize = static_cast<int>(sizeof kMainMenu / sizeof kMainMenu[0]);
@@ -171,6 +174,7 @@ const MenuKeys kMenuKeys[] = {
     {Command::Exit, {"Ctrl+Q", nullptr}},
     {Command::Undo, {"Ctrl+Z", nullptr}},
     {Command::Rules, {"F1", nullptr}},
+    {Command::Hint, {"H", nullptr}},
 };
 
 const int kMenuKeysSize = static_cast<int>(sizeof kMenuKeys / sizeof kMenuKeys[0]);

@@ -8,6 +8,7 @@
 #include "model/records.h"
 #include "model/score.h"
 #include "store/persistence.h"
+#include "shell/solver_service.h"
 
 namespace korvat {
 
@@ -34,6 +35,7 @@ int32_t* switchOf(int id) {
         case Id::Unlimit: return &prefs.Unlimit;
         case Id::Sound: return &prefs.Sound;
         case Id::Sizes: return &prefs.Sizes;
+        case Id::Winnable: return &winnableDealsOnly;
         default: return nullptr;
     }
 }
@@ -75,6 +77,7 @@ const PreferencesControl kPreferencesControls[] = {
     {Kind::RadioButton, Id::ExplainRules, "Display rules.", 120, 125, 55, 10, true},
     {Kind::RadioButton, Id::Autoplay, "Autoplay cards.", 120, 140, 55, 10, false},
     {Kind::DefaultPushButton, Id::Ok, "OK", 66, 160, 55, 15, false},
+    {Kind::CheckBox, Id::Winnable, "Winnable deals only.", 10, 180, 170, 10, false},
 };
 const int kPreferencesControlCount = static_cast<int>(sizeof kPreferencesControls / sizeof kPreferencesControls[0]);
 
@@ -106,6 +109,7 @@ bool preferencesDialogCommand(int id) {
             repaintTable();
             break;
         case Id::Prompt:
+        case Id::Winnable:
         case Id::AllowUndo:
         case Id::Three:
         case Id::Sound: invert(*switchOf(id)); break;
@@ -127,6 +131,7 @@ bool preferencesDialogCommand(int id) {
             break;
         case Id::Ok:
             writePreferences();
+            writeWinnableSetting();
             repaintTable();
             return true;
         default: break;

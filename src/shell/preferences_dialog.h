@@ -12,6 +12,7 @@ constexpr int Three = 1805, Unlimit = 1806, Sound = 1807, Sizes = 1808;
 constexpr int Move286 = 1809, Move386 = 1810, Move486 = 1811, Move586 = 1812;
 constexpr int ExplainRules = 1813, Autoplay = 1814;
 constexpr int CardBackDown = 1815, CardBackUp = 1816, TableBackDown = 1817, TableBackUp = 1818;
+constexpr int Winnable = 1819;  // after the controls above: New, Page Up and Page Down deal winnable deals only
 constexpr int None = -1;  // group boxes
 }  // namespace PreferencesId
 
@@ -28,7 +29,8 @@ struct PreferencesControl {
 constexpr const char* kPreferencesTitle = "Preferences";
 constexpr const char* kPreferencesFont = "Times New Roman";
 constexpr int kPreferencesPointSize = 11;
-constexpr int kPreferencesWidth = 187, kPreferencesHeight = 183;  // dialog units
+// The height grew by a row for the "Winnable deals only." box under OK.
+constexpr int kPreferencesWidth = 187, kPreferencesHeight = 198;  // dialog units
 
 extern const PreferencesControl kPreferencesControls[];
 extern const int kPreferencesControlCount;

@@ -8,6 +8,7 @@
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"
+#include "play/current.h"
 #include "play/pointer.h"  // dropTarget: pointer play sets it, the drawing only reads it
 
 namespace korvat::view {
@@ -44,9 +45,75 @@ void presentRect(int64_t x, int64_t y, int64_t w, int64_t h) {
                        static_cast<int>(right - left), static_cast<int>(bottom - top));
 }
 
+// The hint on the table, and the table it was given for.
+struct Hint {
+    bool shown = false;
+    core::Move move;
+    core::Table table;
+};
+Hint hint;
+
+// The hint is drawn only on the table it was given for.
+bool hintStillShown() {
+    if (hint.shown && (carrying() || !currentGame || currentTable() != hint.table)) hint.shown = false;
+    return hint.shown;
+}
+
+// What the hint marks on one pile: its cards from `from` to `to` (positions
+// from the bottom card), and its top card or marker as the target.
+struct HintMarks {
+    int from = -1, to = -1;
+    bool target = false;
+};
+
+HintMarks hintMarksOf(const Pile& pile) {
+    HintMarks m;
+    if (!hint.shown || !currentGame) return m;
+    const int p = pileIndex(pile);
+    if (p < 0) return m;
+    const core::Move& move = hint.move;
+    const int top = pile.count - 1;
+    switch (move.kind) {
+        case core::Move::Place:
+            if (p == move.from) m.from = move.card, m.to = top;
+            if (p == move.to) m.target = true;
+            break;
+        case core::Move::Turn:
+            if (p == move.from) m.from = m.to = move.card;
+            break;
+        case core::Move::Deal:
+            if (p == move.from) m.from = m.to = top;
+            break;
+        case core::Move::Redeal:
+            if (p == move.from) m.target = true;
+            break;
+        case core::Move::Discard:
+            if (move.piles & core::bit(p)) m.from = m.to = top;
+            break;
+    }
+    return m;
+}
+
 }  // namespace
 
 void (*refreshCounter)() = noCounter;
+void (*tableShown)() = nullptr;
+
+void showHint(const core::Move& move) {
+    if (!currentGame || carrying()) return;
+    hint.shown = true;
+    hint.move = move;
+    hint.table = currentTable();
+    repaintTable();
+}
+
+void clearHint() {
+    if (!hint.shown) return;
+    hint.shown = false;
+    repaintTable();
+}
+
+bool hintShown() { return hintStillShown(); }
 
 int faceColumn(int value) {
     int column = (value >> 2) + table.baseRank;
@@ -88,14 +155,18 @@ void drawPile(Surface& surface, Pile& pile) {
     auto modeOf = [dark](RasterMode mode) { return dark ? RasterMode::Blackout : mode; };
     const int cw = table.cardWidth, ch = table.cardHeight;
 
+    const HintMarks hinted = hintMarksOf(pile);
     if (!pile.bottom) {
         Marker m;
-        if (emptyPileMarker(pile, m)) drawCell(surface, pile.x, pile.y, m.column, m.row, cw, ch, modeOf(m.mode));
+        if (emptyPileMarker(pile, m))
+            drawCell(surface, pile.x, pile.y, m.column, m.row, cw, ch,
+                     modeOf(hinted.target ? RasterMode::Mark : m.mode));
         return;
     }
 
     const int back = ((prefs.CardBack % 8) + 8) % 8;
-    for (Card* card = pile.bottom; card; card = card->above) {
+    int position = 0;
+    for (Card* card = pile.bottom; card; card = card->above, ++position) {
         int w = cw, h = ch;
         if (card != pile.top) {
             // A covered card shows only the strip that the next card leaves free.
@@ -108,7 +179,11 @@ void drawPile(Surface& surface, Pile& pile) {
         }
         const bool marked = (table.showAllCards && card->faceDown == kFaceDown) ||
                             card->faceDown == kSelected || (card == pile.top && &pile == dropTarget);
-        if (marked)
+        const bool hintedCard =
+            (position >= hinted.from && position <= hinted.to) || (card == pile.top && hinted.target);
+        if (hintedCard && !marked && card->faceDown == kFaceDown)
+            drawCell(surface, card->x, card->y, back, kBackRow, w, h, modeOf(RasterMode::Mark));
+        else if (marked || hintedCard)
             drawCell(surface, card->x, card->y, faceColumn(card->value), card->value & 3, w, h,
                      modeOf(RasterMode::Mark));
         else if (card->faceDown == kFaceDown)
@@ -157,6 +232,7 @@ void drawPileSizes() {
 }
 
 void composeTable() {
+    hintStillShown();
     const int w = tableImage.width, h = tableImage.height;
     if (table.won) {
         tileRect(tableImage, 0, 0, w, h, backPicture, kWinTileX, kWinTileY, kWinTileWidth, kWinTileHeight);
@@ -178,6 +254,7 @@ void composeAndPresent() {
     if (table.counterOpen) refreshCounter();
     composeTable();
     presentTable();
+    if (tableShown) tableShown();
 }
 
 void redrawMovedPile(Pile& pile) {

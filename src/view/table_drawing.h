@@ -3,6 +3,7 @@
 // and the marked top cards are redrawn.
 #pragma once
 
+#include "core/moves.h"
 #include "model/records.h"
 #include "view/pictures.h"
 #include "view/surface.h"
@@ -48,6 +49,18 @@ bool emptyPileMarker(const Pile& pile, Marker& marker);
 
 // Swaps the card picture: the small one when `small` is set, else the large one.
 void useCardPictures(bool small);
+
+// The hint: the cards of a move drawn marked, as selected cards are (a
+// face-down card as its back, marked), and the top card of the pile they
+// go to marked, as the drop target's is during a drag (an empty pile's
+// marker when it has none). Shown until the table changes.
+void showHint(const core::Move& move);
+void clearHint();
+bool hintShown();
+
+// Called after every repaint, once the table is on the screen; the solver
+// watches the table from here. Does nothing until it is set.
+extern void (*tableShown)();
 
 // Installs the drawing in the engine's drawing hooks.
 void installTableDrawing();

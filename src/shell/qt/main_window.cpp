@@ -39,6 +39,7 @@
 #include "shell/qt/preferences_dialog.h"
 #include "shell/qt/qt_platform.h"
 #include "shell/qt/select_game_dialog.h"
+#include "shell/qt/status_bar.h"
 #include "view/pictures.h"
 
 // The sounds and icons are compiled into this library; a static library's
@@ -296,6 +297,7 @@ MainWindow::MainWindow() : platform_(std::make_unique<QtPlatform>(*this)) {
     table_ = new TableWidget(this);
     setCentralWidget(table_);
     buildMenu();
+    setStatusBar(new SolverBar(this));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     qApp->installEventFilter(this);

@@ -1,0 +1,402 @@
+#include "shell/solver_service.h"
+
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "core/deal.h"
+#include "model/catalogue.h"
+#include "model/deal.h"
+#include "model/platform.h"
+#include "model/preferences.h"
+#include "model/records.h"
+#include "play/current.h"
+#include "play/moves.h"
+#include "play/pointer.h"
+
+namespace korvat {
+
+const char* tableVerdictText(TableVerdict verdict) {
+    switch (verdict) {
+        case TableVerdict::Thinking: return "Thinking...";
+        case TableVerdict::Winnable: return "Winnable";
+        case TableVerdict::Lost: return "Can no longer be won";
+        case TableVerdict::Undecided: return "Not decided";
+        case TableVerdict::None: break;
+    }
+    return "";
+}
+
+namespace {
+
+// Two rules are the same deal under the same rules: every word the
+// search reads.
+bool sameRules(const core::GameRules& a, const core::GameRules& b) {
+    return a.pileCount == b.pileCount && a.ruleFlags == b.ruleFlags && a.deckSize == b.deckSize &&
+           a.redealsAtStart == b.redealsAtStart && a.three == b.three && a.unlimit == b.unlimit &&
+           a.gameNumber == b.gameNumber && a.redealSeed == b.redealSeed && a.baseRank == b.baseRank &&
+           std::memcmp(a.piles, b.piles, sizeof(core::PileRules) * static_cast<size_t>(a.pileCount)) == 0;
+}
+
+// The rules and the table on the screen; false with no game, or while
+// cards are carried (they then lie on no pile).
+bool screen(core::GameRules& rules, core::Table& t) {
+    if (!currentGame || carrying()) return false;
+    rules = currentRules();
+    t = currentTable();
+    return true;
+}
+
+// Gives back to the system the memory a search freed: its tables are large
+// enough that the allocator would otherwise keep them for the next one.
+void releaseFreedMemory() { malloc_trim(0); }
+
+TableVerdict verdictOf(solve::Verdict v) {
+    switch (v) {
+        case solve::Verdict::Winnable: return TableVerdict::Winnable;
+        case solve::Verdict::Unwinnable: return TableVerdict::Lost;
+        case solve::Verdict::Unknown: break;
+    }
+    return TableVerdict::Undecided;
+}
+
+struct Job {
+    core::GameRules rules;
+    core::Table table;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> done{false};
+    solve::Result result;
+    std::thread thread;
+};
+
+// The verdict on a table, and how far along its line the table on the
+// screen has come: `table` is the table after `at` moves of the line.
+struct Known {
+    bool valid = false;
+    core::GameRules rules;
+    core::Table table;
+    solve::Result result;
+    size_t at = 0;
+    bool hasNext = false;
+    core::Table next;  // the table after the line's next move
+
+    void prepareNext() {
+        hasNext = result.verdict == solve::Verdict::Winnable && at < result.line.size();
+        if (!hasNext) return;
+        next = table;
+        core::apply(rules, next, result.line[at]);
+    }
+};
+
+struct State {
+    std::unique_ptr<Job> running;
+    std::vector<std::unique_ptr<Job>> stopped;  // joined once they have ended
+    Known known;
+    TableVerdict shown = TableVerdict::None;
+    bool wanted = false;
+    int started = 0;
+};
+State state;
+
+// The deal whose time is being counted.
+struct DealClock {
+    const GameEntry* game = nullptr;
+    uint32_t number = 0;
+    bool counting = false;
+    bool stopped = false;  // at the win
+    uint32_t start = 0;
+    uint32_t end = 0;
+};
+DealClock clock;
+
+void observeDeal() {
+    if (!currentGame) return;
+    if (clock.game != currentGame || clock.number != gameNumber) {
+        clock = DealClock{};
+        clock.game = currentGame;
+        clock.number = gameNumber;
+    }
+    if (table.undoCount == 0) {
+        clock.counting = clock.stopped = false;
+        return;
+    }
+    if (!clock.counting) {
+        clock.counting = true;
+        clock.stopped = false;
+        clock.start = platform().tickCount();
+    }
+    if (table.won && !clock.stopped) {
+        clock.stopped = true;
+        clock.end = platform().tickCount();
+    }
+}
+
+void stopRunning() {
+    if (!state.running) return;
+    state.running->stop.store(true, std::memory_order_relaxed);
+    state.stopped.push_back(std::move(state.running));
+}
+
+void reapStopped() {
+    for (auto it = state.stopped.begin(); it != state.stopped.end();) {
+        if ((*it)->done.load(std::memory_order_acquire)) {
+            (*it)->thread.join();
+            it = state.stopped.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void setKnown(const core::GameRules& rules, const core::Table& t, const solve::Result& result) {
+    state.known.valid = true;
+    state.known.rules = rules;
+    state.known.table = t;
+    state.known.result = result;
+    state.known.at = 0;
+    state.known.prepareNext();
+}
+
+}  // namespace
+
+namespace tableSolver {
+
+void (*searchEnded)() = nullptr;
+void (*searchWanted)() = nullptr;
+
+void tableChanged() {
+    observeDeal();
+    core::GameRules rules;
+    core::Table t;
+    if (!screen(rules, t)) {
+        // Carried cards: the search goes on with the table they came from.
+        if (!currentGame) state.shown = TableVerdict::None;
+        return;
+    }
+    Known& k = state.known;
+    if (k.valid && sameRules(k.rules, rules) && k.table != t) {
+        if (k.hasNext && k.next == t) {
+            // A move along the line: what is left of it still wins.
+            k.table = t;
+            ++k.at;
+            k.prepareNext();
+        } else {
+            k.valid = false;
+        }
+    } else if (k.valid && !sameRules(k.rules, rules)) {
+        k.valid = false;
+    }
+    const bool runningHere = state.running && state.running->table == t && sameRules(state.running->rules, rules);
+    if (k.valid) {
+        state.shown = verdictOf(k.result.verdict);
+        if (!runningHere) stopRunning();
+        return;
+    }
+    state.shown = TableVerdict::Thinking;
+    if (runningHere) return;
+    stopRunning();
+    if (!state.wanted) {
+        state.wanted = true;
+        if (searchWanted) searchWanted();
+    }
+}
+
+void searchIfNeeded() {
+    state.wanted = false;
+    reapStopped();
+    tableChanged();
+    if (state.known.valid || state.running) return;
+    core::GameRules rules;
+    core::Table t;
+    if (!screen(rules, t)) return;
+    auto job = std::make_unique<Job>();
+    job->rules = rules;
+    job->table = t;
+    Job* j = job.get();
+    ++state.started;
+    j->thread = std::thread([j] {
+        j->result = solve::solve(j->rules, j->table, kBackgroundLimits, &j->stop);
+        releaseFreedMemory();
+        j->done.store(true, std::memory_order_release);
+        if (searchEnded) searchEnded();
+    });
+    state.running = std::move(job);
+    state.shown = TableVerdict::Thinking;
+}
+
+bool collect() {
+    reapStopped();
+    if (!state.running || !state.running->done.load(std::memory_order_acquire)) return false;
+    core::GameRules rules;
+    core::Table t;
+    // With cards carried the answer waits for them to land.
+    if (!screen(rules, t) && currentGame) return false;
+    std::unique_ptr<Job> job = std::move(state.running);
+    job->thread.join();
+    const TableVerdict was = state.shown;
+    if (currentGame && job->table == t && sameRules(job->rules, rules)) {
+        setKnown(job->rules, job->table, job->result);
+        state.shown = verdictOf(job->result.verdict);
+    } else {
+        tableChanged();
+    }
+    return state.shown != was;
+}
+
+TableVerdict verdict() { return currentGame ? state.shown : TableVerdict::None; }
+
+bool nextMove(core::Move& move) {
+    const Known& k = state.known;
+    if (!k.valid || state.shown != TableVerdict::Winnable || k.at >= k.result.line.size()) return false;
+    move = k.result.line[k.at];
+    return true;
+}
+
+int searchesStarted() { return state.started; }
+
+int searchesUnderWay() {
+    int n = state.running && !state.running->done.load(std::memory_order_acquire) ? 1 : 0;
+    for (const auto& job : state.stopped) n += job->done.load(std::memory_order_acquire) ? 0 : 1;
+    return n;
+}
+
+void waitForSearch() {
+    if (state.wanted || !state.running) searchIfNeeded();
+    if (!state.running) return;
+    while (!state.running->done.load(std::memory_order_acquire))
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    collect();
+}
+
+void shutDown() {
+    stopRunning();
+    for (auto& job : state.stopped) {
+        job->stop.store(true, std::memory_order_relaxed);
+        if (job->thread.joinable()) job->thread.join();
+    }
+    state.stopped.clear();
+    state.known.valid = false;
+    state.shown = TableVerdict::None;
+    state.wanted = false;
+}
+
+void offerVerdict(const core::GameRules& rules, const core::Table& t, const solve::Result& result) {
+    setKnown(rules, t, result);
+}
+
+}  // namespace tableSolver
+
+int movesMade() {
+    int moves = 0;
+    const int n = table.undoCount < 0 ? 0 : table.undoCount > kUndoEntries ? kUndoEntries : table.undoCount;
+    for (int i = 0; i < n; ++i)
+        if (!undoBuffer[static_cast<size_t>(i)].chained) ++moves;
+    return moves;
+}
+
+uint32_t timePlayed() {
+    observeDeal();
+    if (!clock.counting) return 0;
+    return (clock.stopped ? clock.end : platform().tickCount()) - clock.start;
+}
+
+HintAnswer hintMove(core::Move& move) {
+    if (!currentGame || carrying()) return HintAnswer::None;
+    tableSolver::tableChanged();
+    switch (tableSolver::verdict()) {
+        case TableVerdict::Winnable: return tableSolver::nextMove(move) ? HintAnswer::Move : HintAnswer::None;
+        case TableVerdict::Thinking:
+            tableSolver::searchIfNeeded();
+            return HintAnswer::Thinking;
+        default: return HintAnswer::None;
+    }
+}
+
+void explainNoHint() {
+    const char* text = nullptr;
+    switch (tableSolver::verdict()) {
+        case TableVerdict::Lost: text = "This deal can no longer be won."; break;
+        case TableVerdict::Undecided:
+            text = "The solver could not decide in time whether this deal can still be won.";
+            break;
+        case TableVerdict::Winnable: text = "This deal is won."; break;
+        default: return;
+    }
+    platform().messageBox(text, "NO HINT.", Mb::Ok | Mb::IconInformation);
+}
+
+// ---- Winnable deals only ----
+
+int32_t winnableDealsOnly = 0;
+void (*waitForWinnableSearch)(WinnableSearch& search) = nullptr;
+
+namespace {
+constexpr const char* kPrefsSection = "Prefs";
+constexpr const char* kWinnableKey = "Winnable";
+constexpr int kMissingKey = -0x7FFFFFFF;
+}  // namespace
+
+void readWinnableSetting(Platform& ini) { winnableDealsOnly = ini.iniReadInt(kPrefsSection, kWinnableKey, 0); }
+
+void writeWinnableSetting() {
+    if (!winnableDealsOnly && platform().iniReadInt(kPrefsSection, kWinnableKey, kMissingKey) == kMissingKey) return;
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(winnableDealsOnly));
+    platform().iniWriteString(kPrefsSection, kWinnableKey, text);
+}
+
+void runWinnableSearch(WinnableSearch& s) {
+    uint32_t n = s.from;
+    for (uint32_t i = 0; i < kWinnableTries && !s.stop.load(std::memory_order_relaxed);
+         ++i, n += static_cast<uint32_t>(s.step)) {
+        s.trying.store(n, std::memory_order_relaxed);
+        const core::GameRules rules = core::makeRules(*s.game, s.options, n);
+        const core::Table start = core::startTable(rules);
+        solve::Result result = solve::solve(rules, start, kDealLimits, &s.stop);
+        s.tried.store(i + 1, std::memory_order_relaxed);
+        if (result.verdict == solve::Verdict::Winnable) {
+            s.found = true;
+            s.number = n;
+            s.rules = rules;
+            s.table = start;
+            s.result = std::move(result);
+            break;
+        }
+    }
+    releaseFreedMemory();
+    s.done.store(true, std::memory_order_release);
+}
+
+bool winnableDeal(uint32_t from, int step, uint32_t& number) {
+    number = from;
+    if (!winnableDealsOnly || !currentGame) return true;
+    WinnableSearch search;
+    search.game = currentGame;
+    search.options = {prefs.Three != 0, prefs.Unlimit != 0};
+    search.from = from;
+    search.step = step < 0 ? -1 : 1;
+    if (waitForWinnableSearch)
+        waitForWinnableSearch(search);
+    else
+        runWinnableSearch(search);
+    if (search.found) {
+        number = search.number;
+        tableSolver::offerVerdict(search.rules, search.table, search.result);
+        return true;
+    }
+    if (!search.stop.load()) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "No deal of this game that can be won was found among the next %u game numbers.",
+                      static_cast<unsigned>(kWinnableTries));
+        platform().messageBox(text, "NO WINNABLE DEAL.", Mb::Ok | Mb::IconInformation);
+    }
+    return false;
+}
+
+}  // namespace korvat

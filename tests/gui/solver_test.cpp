@@ -1,0 +1,225 @@
+// The solver at the table, driven through the window offscreen: the
+// status bar's verdict, Hint, Demo, a move while the solver thinks, and
+// winnable deals only.
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/deal.h"
+#include "core/moves.h"
+#include "gui_test_support.h"
+#include "model/catalogue.h"
+#include "model/deal.h"
+#include "model/platform.h"
+#include "model/preferences.h"
+#include "model/records.h"
+#include "play/current.h"
+#include "play/game.h"
+#include "shell/menu.h"
+#include "shell/preferences_dialog.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_platform.h"
+#include "shell/qt/status_bar.h"
+#include "shell/solver_service.h"
+#include "solve/solver.h"
+#include "view/pictures.h"
+#include "view/table_drawing.h"
+
+using namespace korvat;
+using korvat::qt::MainWindow;
+using korvat::qt::SolverBar;
+
+namespace {
+
+struct Shown {
+    std::string caption, text;
+};
+
+bool isLegal(const core::Move& move) {
+    core::MoveList list;
+    core::legalMoves(currentRules(), currentTable(), list);
+    return std::find(list.begin(), list.end(), move) != list.end();
+}
+
+// Proves a deal winnable with the solver's own default limits.
+bool provenWinnable(uint32_t number) {
+    const core::GameRules rules = core::makeRules(*currentGame, {}, number);
+    return solve::solve(rules, core::startTable(rules), solve::Limits{}).verdict == solve::Verdict::Winnable;
+}
+
+uint32_t pixel(int x, int y) { return view::windowSurface.row(y)[x] & 0xFFFFFF; }
+
+// New draws this game number from the clock when it reads this.
+constexpr uint32_t kClockForNumber2 = 306849850;
+
+}  // namespace
+
+class SolverTest : public QObject {
+    Q_OBJECT
+
+    MainWindow* window = nullptr;
+    std::vector<Shown> shown;
+    QTemporaryDir files;
+
+    SolverBar& bar() { return *window->findChild<SolverBar*>(); }
+    void deal(int game, uint32_t number) {
+        if (currentGame->commandId != game) window->command(game);
+        gameNumber = number;
+        dealRandom.state = number;
+        startGame();
+    }
+    QString iniText() {
+        QFile ini(files.filePath(QStringLiteral("korvat.ini")));
+        return ini.open(QIODevice::ReadOnly) ? QString::fromLatin1(ini.readAll()) : QString();
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(test::enterTestFolder(files)); }
+
+    void init() {
+        test::startAsFirstRun(files);
+        winnableDealsOnly = 0;
+        shown.clear();
+        window = new MainWindow();
+        window->platform().messageHook = [this](const char* text, const char* caption, unsigned) {
+            shown.push_back({caption, text});
+            return IdOk;
+        };
+        window->platform().minimumFrameMilliseconds = 0;
+        QVERIFY(window->start(""));
+        prefs.Sound = 0;
+        prefs.Move = 0;
+        window->show();
+    }
+
+    void cleanup() {
+        delete window;
+        window = nullptr;
+    }
+
+    void barUnderTheTableAtTheFirstSize() {
+        QCOMPARE(window->table().size(), QSize(640, 480));
+        QVERIFY(bar().isVisible());
+        QCOMPARE(bar().geometry().top(), window->table().geometry().bottom() + 1);
+        QCOMPARE(window->height(), window->menuBar()->height() + 480 + bar().height());
+        // The new commands follow every item that was there before.
+        const QList<QAction*> top = window->menuBar()->actions();
+        const QMenu* solver = top.last()->menu();
+        QVERIFY(solver);
+        QCOMPARE(top.last()->text(), QStringLiteral("Sol&ver"));
+        QCOMPARE(solver->actions(), (QList<QAction*>{window->action(Command::Hint), window->action(Command::Demo)}));
+        QCOMPARE(window->action(Command::Hint)->shortcut(), QKeySequence(Qt::Key_H));
+    }
+
+    void hintMarksTheFirstMoveOfAWinningLineAndTheDemoWins() {
+        deal(827, 0);
+        QTRY_COMPARE(bar().verdictText(), QStringLiteral("Winnable"));
+        QCOMPARE(bar().movesText(), QStringLiteral("Moves: 0"));
+        const int searches = tableSolver::searchesStarted();
+
+        const Pile& from0 = *pileAt(9);
+        const int x = from0.top->x + table.cardWidth / 2, y = from0.top->y + table.cardHeight / 2;
+        const uint32_t plain = pixel(x, y);
+        QTest::keyClick(&window->table(), Qt::Key_H);
+        core::Move move;
+        QVERIFY(tableSolver::nextMove(move));
+        QVERIFY(isLegal(move));
+        QVERIFY(view::hintShown());
+        QVERIFY(shown.empty());
+        // The deal's first line moves the top card of pile 9: drawn marked.
+        QCOMPARE(int(move.kind), int(core::Move::Place));
+        QCOMPARE(int(move.from), 9);
+        QCOMPARE(pixel(x, y), plain & ~0x404040u);
+
+        // The player makes the hinted move: the marks go, and the rest of
+        // the line still wins without a new search.
+        playMove(move);
+        QVERIFY(!view::hintShown());
+        QCOMPARE(bar().verdictText(), QStringLiteral("Winnable"));
+        QCOMPARE(tableSolver::searchesStarted(), searches);
+
+        // The demo plays the rest to the win, each move recorded as the
+        // player's own.
+        bar().demoPause = 1;
+        window->action(Command::Demo)->trigger();
+        QVERIFY(bar().demoRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(!bar().demoRunning(), 120000);
+        QVERIFY(core::isWon(currentRules(), currentTable()));
+        QVERIFY(shown.empty());
+        QVERIFY(movesMade() > 10);
+        QVERIFY(table.logIndex != -1);
+        QTRY_COMPARE(bar().movesText(), QStringLiteral("Moves: %1").arg(movesMade()));
+        QTRY_VERIFY(table.won);
+    }
+
+    void aKeyStopsTheDemo() {
+        deal(827, 0);
+        bar().demoPause = 50;
+        window->action(Command::Demo)->trigger();
+        QTRY_VERIFY(movesMade() >= 1);
+        QTest::keyClick(&window->table(), Qt::Key_PageUp);
+        QVERIFY(!bar().demoRunning());
+        QCOMPARE(gameNumber, 0u);  // the key did nothing else
+        const int moves = movesMade();
+        QTest::qWait(150);
+        QCOMPARE(movesMade(), moves);
+    }
+
+    void anUnwinnableDealSaysSo() {
+        deal(835, 0);  // Golf
+        QTRY_COMPARE(bar().verdictText(), QStringLiteral("Can no longer be won"));
+        window->action(Command::Hint)->trigger();
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown[0].caption, std::string("NO HINT."));
+        QCOMPARE(shown[0].text, std::string("This deal can no longer be won."));
+        QVERIFY(!view::hintShown());
+    }
+
+    void aMoveWhileTheSolverThinksCancelsIt() {
+        // Beleaguered Castle 1 takes the solver seconds; after this move a
+        // moment shows that it can no longer be won.
+        deal(843, 1);
+        QTRY_COMPARE(tableSolver::searchesUnderWay(), 1);
+        QCOMPARE(bar().verdictText(), QStringLiteral("Thinking..."));
+        const int started = tableSolver::searchesStarted();
+        const core::Move move = core::Move::place(6, 5, 11);
+        QVERIFY(isLegal(move));
+        playMove(move);
+        QTRY_COMPARE_WITH_TIMEOUT(bar().verdictText(), QStringLiteral("Can no longer be won"), 10000);
+        QCOMPARE(tableSolver::searchesStarted(), started + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(tableSolver::searchesUnderWay(), 0, 2000);
+        QCOMPARE(bar().verdictText(), QStringLiteral("Can no longer be won"));
+    }
+
+    void winnableDealsOnlyDealsProvenWinnableNumbers() {
+        // The setting is kept in korvat.ini only once it has been switched on.
+        QVERIFY(!preferencesControlChecked(PreferencesId::Winnable));
+        QVERIFY(preferencesDialogCommand(PreferencesId::Ok));
+        QVERIFY(!iniText().contains(QStringLiteral("Winnable")));
+        QVERIFY(!preferencesDialogCommand(PreferencesId::Winnable));
+        QVERIFY(preferencesControlChecked(PreferencesId::Winnable));
+        QVERIFY(preferencesDialogCommand(PreferencesId::Ok));
+        QVERIFY(iniText().contains(QStringLiteral("Winnable=4294967295")));
+
+        deal(827, 0);
+        window->platform().fixedClock = kClockForNumber2;
+        window->action(Command::New)->trigger();
+        const uint32_t dealt = gameNumber;
+        QVERIFY(dealt >= 2 && dealt < 2 + kWinnableTries);
+        QVERIFY(provenWinnable(dealt));
+        // The search's answer is the new deal's verdict at once.
+        QCOMPARE(bar().verdictText(), QStringLiteral("Winnable"));
+        QTest::keyClick(&window->table(), Qt::Key_PageUp);
+        QVERIFY(gameNumber > dealt);
+        QVERIFY(provenWinnable(gameNumber));
+    }
+};
+
+QTEST_MAIN(SolverTest)
+#include "solver_test.moc"
