@@ -10,7 +10,8 @@
 #include "model/records.h"
 #include "play/autoplay.h"
 #include "play/game.h"
-#include "play/legality.h"
+#include "core/legality.h"
+#include "play/current.h"
 #include "play/moves.h"
 #include "play/pointer.h"
 #include "shell/headless_platform.h"
@@ -54,11 +55,12 @@ void registerStartGames() {
 
 void BM_canPlace(benchmark::State& state) {
     dealGame(827, 0);
-    Pile* piles = currentGame->layout;
-    Card& card = *piles[10].top;
+    const core::GameRules rules = currentRules();
+    const core::Table t = currentTable();
+    const int value = core::valueOf(t.top(10));
     int i = 0;
     for (auto _ : state) {
-        bool ok = canPlace(piles[10], piles[4 + (i++ % 6)], card, 1);
+        bool ok = core::canPlace(rules, t, 10, 4 + (i++ % 6), value, 1);
         benchmark::DoNotOptimize(ok);
     }
 }
