@@ -694,6 +694,7 @@ TEST(Discards, EachRuleListsItsGroups) {
         {pairsThirteen, {5, 6, 12, 0, 11}, {"discard:0,1", "discard:3,4"}},  // 6 + 7, A + Q; no king alone
         {pairsFourteen, {5, 7, 12, 0, 3}, {"discard:0,1", "discard:2,3"}},   // 6 + 8, K + A
         {faceTriplets, {10, 11, 12, 10}, {"discard:0,1,2", "discard:1,2,3"}},
+        {faceTriplets, {11, 11, 11}, {}},  // three queens add up as J-Q-K does
         {tensQuartets, {9, 9, 9, 9, 8, 8, 8, 8}, {"discard:0,1,2,3"}},
         {kingsSingly, {12, 5, 12}, {"discard:0", "discard:2"}},
     };
@@ -708,6 +709,18 @@ TEST(Discards, FifteensOfNinesAndLower) {
     // 4 + 5 + 6 and 7 + 8.
     Hand h = pairing(fifteens, {3, 4, 5, 6, 7});
     EXPECT_EQ(h.moves(), (Moves{"discard:0,1,2", "discard:3,4"}));
+    {
+        const GameRules r = h.rules();
+        Table t = h.table();
+        selectClick(r, t, 0);
+        selectClick(r, t, 1);
+        selectClick(r, t, 3);
+        EXPECT_EQ(cardsOnFoundations(r, t), 0) << "4 + 5 + 7 stay selected";
+        selectClick(r, t, 3);
+        selectClick(r, t, 2);
+        EXPECT_EQ(cardsOnFoundations(r, t), 3) << "4 + 5 + 6";
+        EXPECT_FALSE(selectionPending(r, t));
+    }
     // A ten with small cards never makes fifteen: not 10 + 5, nor 10 + 2 + 3.
     h = pairing(fifteens, {9, 4, 1, 2});
     EXPECT_EQ(h.moves(), Moves{});
