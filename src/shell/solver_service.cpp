@@ -52,8 +52,19 @@ bool screen(core::GameRules& rules, core::Table& t) {
     return true;
 }
 
-// Gives back to the system the memory a search freed: its tables are large
-// enough that the allocator would otherwise keep them for the next one.
+// A search's tables are taken from the system and given back when it ends,
+// so that the program at rest holds none of them. The allocator would
+// otherwise raise its threshold for that after the first large block freed
+// and keep every later search's tables in the search thread's own pool;
+// setting the threshold fixes it at its first value.
+void takeSearchMemoryFromTheSystem() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+}
+
+// Gives back to the system what a search freed of the smaller blocks.
 void releaseFreedMemory() { malloc_trim(0); }
 
 TableVerdict verdictOf(solve::Verdict v) {
@@ -214,6 +225,7 @@ void searchIfNeeded() {
     core::GameRules rules;
     core::Table t;
     if (!screen(rules, t)) return;
+    takeSearchMemoryFromTheSystem();
     auto job = std::make_unique<Job>();
     job->rules = rules;
     job->table = t;
@@ -375,6 +387,7 @@ void runWinnableSearch(WinnableSearch& s) {
 bool winnableDeal(uint32_t from, int step, uint32_t& number) {
     number = from;
     if (!winnableDealsOnly || !currentGame) return true;
+    takeSearchMemoryFromTheSystem();
     WinnableSearch search;
     search.game = currentGame;
     search.options = {prefs.Three != 0, prefs.Unlimit != 0};
