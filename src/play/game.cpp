@@ -9,11 +9,13 @@
 #include "model/preferences.h"
 #include "model/score.h"
 #include "play/current.h"
+#include "play/redo.h"
 
 namespace korvat {
 
 void startGame() {
     table.undoCount = 0;
+    forgetRedo();
     table.won = 0;
     const core::GameRules rules =
         core::makeRules(*currentGame, {prefs.Three != 0, prefs.Unlimit != 0}, dealRandom.state);

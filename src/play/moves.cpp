@@ -8,6 +8,7 @@
 #include "model/preferences.h"
 #include "model/score.h"
 #include "play/current.h"
+#include "play/redo.h"
 
 namespace korvat {
 
@@ -87,8 +88,10 @@ static void record(int32_t target, int32_t source, int32_t targetCount, int chai
     }
     if (table.undoCount < 0 || table.undoCount >= kUndoEntries) table.undoCount = 0;
     undoBuffer[static_cast<size_t>(table.undoCount)] = {target, source, targetCount, chained ? 1 : 0};
+    noteRecorded();
     if (++table.undoCount >= kUndoEntries) {
         table.undoCount = 0;
+        forgetRedo();
         platform().messageBox("UNDO BUFFER FULL!\nRESETTING.\nALL PREVIOUS UNDO POSITIONS ARE LOST.",
                               "CRITICAL ERROR", Mb::Ok | Mb::IconExclamation);
     }
@@ -137,21 +140,16 @@ static void cannotUndo() {
                           Mb::Ok | Mb::IconExclamation);
 }
 
-void undo() {
-    if (table.undoCount <= 0 || table.undoCount > kUndoEntries || selectionPending()) {
-        cannotUndo();
-        return;
-    }
+// Takes back the entries of the last action; false when the history does
+// not match the table (some may have been taken back by then).
+static bool takeBack() {
     while (true) {
         const UndoEntry& e = undoBuffer[static_cast<size_t>(table.undoCount - 1)];
         Pile* source = e.sourceIndex >= 0 ? pileAt(e.sourceIndex) : nullptr;
         if (e.targetIndex == -1) {
             // A turned card: flip it back.
             Card* turned = !source ? nullptr : e.targetCount < 0 ? source->top : cardAt(*source, e.targetCount);
-            if (!turned) {
-                cannotUndo();  // the history does not match the table
-                return;
-            }
+            if (!turned) return false;
             --table.undoCount;
             turned->faceDown = turned->faceDown == kFaceDown ? kFaceUp : kFaceDown;
             repaintTable();
@@ -159,16 +157,29 @@ void undo() {
         } else {
             Pile* target = e.targetIndex >= 0 ? pileAt(e.targetIndex) : nullptr;
             Card* card = target ? cardAt(*target, e.targetCount) : nullptr;
-            if (!source || !card) {
-                cannotUndo();  // the history does not match the table
-                return;
-            }
+            if (!source || !card) return false;
             --table.undoCount;
             liftGroup(*target, *card);
             glideTo(*source);
             landCards(*source);
         }
-        if (table.undoCount == 0 || !e.chained) return;
+        if (table.undoCount == 0 || !e.chained) return true;
+    }
+}
+
+void undo() {
+    if (table.undoCount <= 0 || table.undoCount > kUndoEntries || selectionPending()) {
+        cannotUndo();
+        return;
+    }
+    // What the table was with the action made: Redo makes it again.
+    const core::Table made = currentTable();
+    const int madeCount = table.undoCount;
+    if (takeBack()) {
+        keepForRedo(made, madeCount);
+    } else {
+        forgetRedo();
+        cannotUndo();  // the history does not match the table
     }
 }
 

@@ -28,12 +28,40 @@ struct Carry {
     core::Table lifted;
     int pile = -1;
     int card = -1;
+    bool byKeys = false;  // lifted from the keyboard: the pointer leaves them alone
 } carry;
 
 int positionOf(const Pile& pile, const Card* card) {
     int k = 0;
     for (const Card* c = pile.bottom; c && c != card; c = c->above) ++k;
     return k;
+}
+
+// What a press at the point takes from the pile: the walk from its top card
+// down over the cards under the point, to the first that yields a card to
+// take. Returns that card's position (-1 for none) and, in `below`, whether
+// the card under the point lies beneath it.
+int pickOn(const core::GameRules& rules, const core::Table& t, const Pile& pile, int index, int x, int y,
+           bool& below) {
+    int k = pile.count - 1;
+    for (const Card* c = pile.top; c; c = c->below, --k) {
+        if (c->x <= x && x < c->x + table.cardWidth && c->y <= y && y < c->y + table.cardHeight) {
+            const int g = core::findPickCard(rules, t, index, k);
+            if (g >= 0 && cardAt(pile, g)) {
+                below = k < g;
+                return g;
+            }
+        }
+    }
+    return -1;
+}
+
+// Sets the pile's pickCard (and pickBelowGroup) for a press at the point.
+void pickAt(const core::GameRules& rules, const core::Table& t, Pile& pile, int index, int x, int y) {
+    bool below = false;
+    const int g = pickOn(rules, t, pile, index, x, y, below);
+    pile.pickCard = g < 0 ? nullptr : cardAt(pile, g);
+    if (pile.pickCard) table.pickBelowGroup = below ? 1 : 0;
 }
 
 // The hit test proper, on the given rules and table.
@@ -47,43 +75,34 @@ Pile* hitTestOn(const core::GameRules& rules, const core::Table& t, int x, int y
         }
     }
     if (!hit) return nullptr;
-    hit->pickCard = nullptr;
-    int k = hit->count - 1;
-    for (Card* c = hit->top; c; c = c->below, --k) {
-        if (c->x <= x && x < c->x + table.cardWidth && c->y <= y && y < c->y + table.cardHeight) {
-            const int g = core::findPickCard(rules, t, index, k);
-            Card* pick = g < 0 ? nullptr : cardAt(*hit, g);
-            hit->pickCard = pick;
-            if (pick) {
-                table.pickBelowGroup = k < g ? 1 : 0;
-                break;
-            }
-        }
-    }
+    pickAt(rules, t, *hit, index, x, y);
     return hit;
 }
 
-}  // namespace
-
-void resetPointerPlay() {
-    carriedPile.bottom = carriedPile.top = nullptr;
-    layoutPile(carriedPile);
-    sourcePile = nullptr;
-    dropTarget = nullptr;
+// The point a press on card k of a pile is made at: the card's top left
+// corner, which no card above it covers in a fan; on an empty pile its origin.
+void cornerOf(const Pile& pile, int k, int& x, int& y) {
+    const Card* c = k >= 0 ? cardAt(pile, k) : nullptr;
+    if (!c) c = pile.top;
+    x = c ? c->x : pile.x;
+    y = c ? c->y : pile.y;
 }
 
-Pile* hitTest(int x, int y) {
-    if (carrying()) return hitTestOn(carry.rules, carry.lifted, x, y);
-    return hitTestOn(currentRules(), currentTable(), x, y);
+// Marks the pile as the drop target (or none), redrawing the top cards
+// whose marks change.
+void markDropTarget(Pile* p) {
+    if (p == dropTarget) return;
+    if (dropTarget) {
+        Pile* old = dropTarget;
+        dropTarget = nullptr;
+        drawTopCard(*old);
+    }
+    dropTarget = p;
+    if (p) drawTopCard(*p);
 }
 
-void pressAt(int x, int y) {
-    if (carrying()) return;
-    const core::GameRules rules = currentRules();
-    const core::Table before = currentTable();
-    sourcePile = hitTestOn(rules, before, x, y);
-    if (!sourcePile) return;
-    Pile& source = *sourcePile;
+// The press on the source pile (already hit, its pickCard set).
+void pressOn(const core::GameRules& rules, const core::Table& before, Pile& source, int x, int y, bool byKeys) {
     const int index = pileIndex(source);
     if (source.count > 0 && source.top) {
         if (source.flags & PileFlags::stock) {
@@ -102,7 +121,15 @@ void pressAt(int x, int y) {
             carry.before = before;
             carry.pile = index;
             carry.card = positionOf(source, g);
+            carry.byKeys = byKeys;
             carriedPile.fan = Fan::Down;
+            if (byKeys) {
+                // The keys put the cards where they are to go; the pointer's
+                // hold on them is not touched.
+                liftCards(source, *g);
+                carry.lifted = currentTable();
+                return;
+            }
             const bool snap = table.pickBelowGroup == 1;
             if (snap) {
                 // The cards jump so that the pointer holds them 8 pixels
@@ -136,8 +163,131 @@ void pressAt(int x, int y) {
     if (core::canRedeal(rules, before, index)) playMove(core::Move::redeal(index));
 }
 
+// The carried cards land on the drop target, or glide back to their pile.
+void letGo() {
+    carry.byKeys = false;
+    if (dropTarget) {
+        Pile& target = *dropTarget;
+        dropTarget = nullptr;
+        playCarriedMove(carry.rules, carry.before, core::Move::place(carry.pile, carry.card, pileIndex(target)));
+    } else {
+        glideTo(*sourcePile);
+        landCards(*sourcePile);
+    }
+}
+
+}  // namespace
+
+void resetPointerPlay() {
+    carriedPile.bottom = carriedPile.top = nullptr;
+    layoutPile(carriedPile);
+    sourcePile = nullptr;
+    dropTarget = nullptr;
+    carry.byKeys = false;
+}
+
+Pile* hitTest(int x, int y) {
+    if (carrying()) return hitTestOn(carry.rules, carry.lifted, x, y);
+    return hitTestOn(currentRules(), currentTable(), x, y);
+}
+
+void pressAt(int x, int y) {
+    if (carrying()) return;
+    const core::GameRules rules = currentRules();
+    const core::Table before = currentTable();
+    sourcePile = hitTestOn(rules, before, x, y);
+    if (!sourcePile) return;
+    pressOn(rules, before, *sourcePile, x, y, false);
+}
+
+void pickCardsFor(const Pile& pile, int* groups) {
+    const core::GameRules rules = currentRules();
+    const core::Table t = currentTable();
+    const int index = pileIndex(pile);
+    for (int k = 0; k < pile.count && k < core::kMaxCards; ++k) {
+        int x = 0, y = 0;
+        cornerOf(pile, k, x, y);
+        bool below = false;
+        groups[k] = pickOn(rules, t, pile, index, x, y, below);
+    }
+}
+
+void pressCard(Pile& pile, int card) {
+    if (carrying()) return;
+    const core::GameRules rules = currentRules();
+    const core::Table before = currentTable();
+    int x = 0, y = 0;
+    cornerOf(pile, card, x, y);
+    sourcePile = &pile;
+    pickAt(rules, before, pile, pileIndex(pile), x, y);
+    pressOn(rules, before, pile, x, y, true);
+}
+
+bool carryingByKeys() { return carrying() && carry.byKeys; }
+
+void carryOver(Pile& pile) {
+    if (!carryingByKeys() || !carriedPile.bottom || !sourcePile) return;
+    // Held a little aside from where the next card of the pile would lie.
+    constexpr int kAside = 8;
+    int x = pile.x, y = pile.y;
+    if (pile.fan == Fan::Right) x += pile.count * table.fanStep;
+    if (pile.fan == Fan::Down) y += pile.count * table.fanStep;
+    carriedPile.x = x + kAside;
+    carriedPile.y = y + kAside;
+    const bool takes = core::canPlace(carry.rules, carry.lifted, pileIndex(*sourcePile), pileIndex(pile),
+                                      carriedPile.bottom->value, carriedPile.count);
+    markDropTarget(takes ? &pile : nullptr);
+    redrawMovedPile(carriedPile);
+}
+
+void dropCarried() {
+    if (!carryingByKeys()) return;
+    letGo();
+}
+
+void putBack() {
+    if (!carryingByKeys()) return;
+    markDropTarget(nullptr);
+    letGo();
+}
+
+// The move that sends the card the last hit test found in the pile home:
+// to the first foundation in layout order that takes it, as autoplay plays.
+static bool homeMove(Pile& pile, core::Move& move) {
+    if (carrying() || pile.count == 0 || (pile.flags & (PileFlags::stock | PileFlags::groupable))) return false;
+    const Card* g = pile.pickCard;
+    if (!g || g->faceDown != kFaceUp) return false;
+    const core::GameRules rules = currentRules();
+    const core::Table t = currentTable();
+    const int index = pileIndex(pile);
+    const int k = positionOf(pile, g);
+    const int n = (pile.flags & PileFlags::anySingleCard) ? 1 : pile.count - k;
+    int home = 0;
+    for (const Pile* f = currentGame->layout; f; f = f->next, ++home) {
+        if (!(f->flags & PileFlags::foundation) || f == &pile) continue;
+        // Asked with the card in place, as autoplay asks.
+        if (core::canPlace(rules, t, index, home, g->value, n)) {
+            move = core::Move::place(index, k, home, core::Move::Autoplay);
+            return true;
+        }
+    }
+    return false;
+}
+
+void doubleClickAt(int x, int y) {
+    if (carrying()) return;
+    Pile* p = hitTest(x, y);
+    core::Move home;
+    if (p && homeMove(*p, home)) {
+        sourcePile = p;
+        playMove(home);
+        return;
+    }
+    pressAt(x, y);
+}
+
 void dragTo(int x, int y) {
-    if (!carrying()) return;
+    if (!carrying() || carry.byKeys) return;
     carriedPile.x = x - table.grabX;
     carriedPile.y = y - table.grabY;
     trackDrop();
@@ -147,36 +297,17 @@ void dragTo(int x, int y) {
 void trackDrop() {
     if (!carrying() || !carriedPile.bottom) return;
     Pile* p = hitTest(carriedPile.x + table.cardWidth / 2, carriedPile.y + table.cardHeight / 2);
-    if (p && sourcePile &&
-        core::canPlace(carry.rules, carry.lifted, pileIndex(*sourcePile), pileIndex(*p), carriedPile.bottom->value,
-                       carriedPile.count)) {
-        if (p == dropTarget) return;
-        if (dropTarget) {
-            Pile* old = dropTarget;
-            dropTarget = nullptr;
-            drawTopCard(*old);
-        }
-        dropTarget = p;
-        drawTopCard(*p);
-    } else if (dropTarget) {
-        Pile* old = dropTarget;
-        dropTarget = nullptr;
-        drawTopCard(*old);
-    }
+    const bool takes = p && sourcePile &&
+                       core::canPlace(carry.rules, carry.lifted, pileIndex(*sourcePile), pileIndex(*p),
+                                      carriedPile.bottom->value, carriedPile.count);
+    markDropTarget(takes ? p : nullptr);
 }
 
 void release() {
-    if (!carrying()) return;
+    if (!carrying() || carry.byKeys) return;
     platform().setCursor(CursorShape::Arrow);
     platform().captureMouse(false);
-    if (dropTarget) {
-        Pile& target = *dropTarget;
-        dropTarget = nullptr;
-        playCarriedMove(carry.rules, carry.before, core::Move::place(carry.pile, carry.card, pileIndex(target)));
-    } else {
-        glideTo(*sourcePile);
-        landCards(*sourcePile);
-    }
+    letGo();
 }
 
 void rightPressAt(int x, int y) {

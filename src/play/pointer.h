@@ -22,6 +22,31 @@ void release();
 // rules, as the Right preference says; ignored while cards are carried.
 void rightPressAt(int x, int y);
 
+// A double press at the point: a face-up card that a press there would lift
+// goes to the first foundation in layout order that takes it, as autoplay
+// plays it; anywhere else it is a press like any other.
+void doubleClickAt(int x, int y);
+
+// Keyboard play. The keys press a card of a pile as the pointer would on the
+// part of it left showing (its top left corner), and carry what that lifts
+// from pile to pile; the pointer's drags and release leave such cards alone.
+//
+// For each card k of the pile (counted from its bottom card, 0), the
+// position of the lowest card that a press on it would take, or -1, in
+// groups[k]; the array has room for every card of the pile.
+void pickCardsFor(const Pile& pile, int* groups);
+// A press on card `card` of the pile (any value on an empty pile).
+void pressCard(Pile& pile, int card);
+// Cards lifted by pressCard are being carried.
+bool carryingByKeys();
+// Holds the cards the keys carry over the pile, which becomes the drop
+// target if it takes them.
+void carryOver(Pile& pile);
+// The cards the keys carry land on the drop target, or go back.
+void dropCarried();
+// The cards the keys carry go back to their pile.
+void putBack();
+
 // Forgets any carried cards, the source pile and the drop target (before
 // a table is set up afresh in the same process).
 void resetPointerPlay();

@@ -8,6 +8,7 @@
 #include "play/autoplay.h"
 #include "play/moves.h"
 #include "play/pointer.h"
+#include "play/redo.h"
 #include "shell/solver_service.h"
 
 namespace korvat {
@@ -57,6 +58,15 @@ void commandUndo() {
         return;
     }
     undo();
+}
+
+void commandRedo() {
+    if (carrying()) return;
+    if (!prefs.AllowUndo) {
+        featureDisabled();
+        return;
+    }
+    redo();
 }
 
 void commandAuto() {

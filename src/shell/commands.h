@@ -16,6 +16,8 @@ void featureDisabled();
 bool commandNew();
 bool commandRestart();
 void commandUndo();
+// Makes the last action Undo took back again (switched off with Undo).
+void commandRedo();
 void commandAuto();
 void commandStep();
 // Deals the game number one above (Page Up) or below (Page Down) the current one.

@@ -157,6 +157,7 @@ const MenuEntry kMainMenu[] = {
     {0, MenuKind::Popup, "&Help", 0, true},
     {1, MenuKind::Command, "&Contents...", 400, false},
     {1, MenuKind::Command, "&About...", 401, false},
+    {0, MenuKind::Command, "Re&do", Command::Redo, false},
     {0, MenuKind::Popup, "Sol&ver", 0, false},
     {1, MenuKind::Command, "&Hint", Command::Hint, false},
     {1, MenuKind::Command, "&Demo", Command::Demo, false},
@@ -164,8 +165,7 @@ const MenuEntry kMainMenu[] = {
 
 const int kMainMenuSize = static_cast<int>(sizeof kMainMenu / sizeof kMainMenu[0]);
 
-// The keys players of desktop programs expect. Redo, when it comes, takes
-// Ctrl+Y and Ctrl+Shift+Z.
+// The keys players of desktop programs expect.
 const MenuKeys kMenuKeys[] = {
     {Command::New, {"Ctrl+N", "F2"}},
     {Command::Open, {"Ctrl+O", nullptr}},
@@ -173,6 +173,7 @@ const MenuKeys kMenuKeys[] = {
     {Command::Restart, {"Ctrl+R", nullptr}},
     {Command::Exit, {"Ctrl+Q", nullptr}},
     {Command::Undo, {"Ctrl+Z", nullptr}},
+    {Command::Redo, {"Ctrl+Y", "Ctrl+Shift+Z"}},
     {Command::Rules, {"F1", nullptr}},
     {Command::Hint, {"H", nullptr}},
 };

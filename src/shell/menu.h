@@ -28,6 +28,8 @@ constexpr int ShowAllCards = 200, CardCounter = 201, Preferences = 202, Graph = 
 constexpr int ResetLog = 205, EditMode = 206, EditPile = 207;
 constexpr int Undo = 300, Auto = 301, Step = 302, Rules = 303;
 constexpr int Contents = 400, About = 401;
+// After the items above: the actions Undo took back, made again.
+constexpr int Redo = 304;
 // After the items above, in the Solver menu: the next move of a winning
 // line, and the line played out.
 constexpr int Hint = 310, Demo = 311;

@@ -11,6 +11,7 @@
 #include "model/score.h"
 #include "play/autoplay.h"
 #include "play/pointer.h"
+#include "play/redo.h"
 #include "shell/commands.h"
 #include "shell/file_commands.h"
 #include "shell/help.h"
@@ -135,6 +136,7 @@ bool runCommand(int id) {
             if (shellHooks.openPileEditor) shellHooks.openPileEditor();
             break;
         case Command::Undo: commandUndo(); break;
+        case Command::Redo: commandRedo(); break;
         case Command::Auto: commandAuto(); break;
         case Command::Step: commandStep(); break;
         case Command::Rules: platform().openHelp(helpBookOf(currentGame->commandId), currentGame->commandId); break;
@@ -145,7 +147,10 @@ bool runCommand(int id) {
             else
                 platform().messageBox("Korvat\nVersion 2.1", "About Korvat", Mb::Ok | Mb::IconInformation);
             break;
-        case Command::Open: commandOpen(); break;
+        case Command::Open:
+            commandOpen();
+            checkRedo();  // a game read is another table
+            break;
         case Command::Save: commandSave(); break;
         case Command::SaveAs: commandSaveAs(); break;
         case Command::Preferences:

@@ -9,6 +9,7 @@
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "play/current.h"
+#include "play/keyboard.h"  // the focus frame: keyboard play places it, the drawing only reads it
 #include "play/pointer.h"  // dropTarget: pointer play sets it, the drawing only reads it
 
 namespace korvat::view {
@@ -216,6 +217,19 @@ void drawPiles() {
         if (table.editMode && index == editPile)
             copyRect(tableImage, p->x, p->y, backPicture, kEditMarkerX, kEditMarkerY, kEditMarkerSize,
                      kEditMarkerSize, RasterMode::Copy);
+    }
+    // The keys' focus frame around the cards a press would take, in the
+    // edit marker's colours: two pixels of its ground inside its edge.
+    int x = 0, y = 0, w = 0, h = 0;
+    if (focusFrame(x, y, w, h)) {
+        auto ring = [](int left, int top, int width, int height, int t, int sx, int sy) {
+            tileRect(tableImage, left - t, top - t, width + 2 * t, t, backPicture, sx, sy, 1, 1);
+            tileRect(tableImage, left - t, top + height, width + 2 * t, t, backPicture, sx, sy, 1, 1);
+            tileRect(tableImage, left - t, top, t, height, backPicture, sx, sy, 1, 1);
+            tileRect(tableImage, left + width, top, t, height, backPicture, sx, sy, 1, 1);
+        };
+        ring(x, y, w, h, 2, kEditMarkerX + 1, kEditMarkerY + 1);        // the ground
+        ring(x - 2, y - 2, w + 4, h + 4, 1, kEditMarkerX, kEditMarkerY);  // the edge
     }
 }
 

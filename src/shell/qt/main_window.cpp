@@ -27,6 +27,7 @@
 #include "model/drawing.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/keyboard.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
 #include "shell/preferences_dialog.h"
@@ -69,6 +70,22 @@ int keyCode(int qtKey) {
         case Qt::Key_Up: return Key::Up;
         case Qt::Key_Right: return Key::Right;
         case Qt::Key_Down: return Key::Down;
+        default: return 0;
+    }
+}
+
+// The keys of keyboard play, without modifiers; 0 for any other.
+int playKeyCode(const QKeyEvent& event) {
+    if (event.modifiers() & ~Qt::KeypadModifier) return 0;
+    switch (event.key()) {
+        case Qt::Key_Left: return PlayKey::Left;
+        case Qt::Key_Right: return PlayKey::Right;
+        case Qt::Key_Up: return PlayKey::Up;
+        case Qt::Key_Down: return PlayKey::Down;
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return PlayKey::Press;
+        case Qt::Key_Escape: return PlayKey::Cancel;
         default: return 0;
     }
 }
@@ -245,11 +262,24 @@ void TableWidget::reportFirstTable() {
 }
 
 void TableWidget::mousePressEvent(QMouseEvent* event) {
+    mouseUsed();
     const QPoint p = fit().toTable(event->position());
     if (event->button() == Qt::LeftButton)
         pressAt(p.x(), p.y());
     else if (event->button() == Qt::RightButton)
         rightPressAt(p.x(), p.y());
+}
+
+void TableWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second press of a double click on a card that can go home sends
+    // it there; any other is a press like the first.
+    if (event->button() != Qt::LeftButton) {
+        mousePressEvent(event);
+        return;
+    }
+    mouseUsed();
+    const QPoint p = fit().toTable(event->position());
+    doubleClickAt(p.x(), p.y());
 }
 
 void TableWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -263,6 +293,7 @@ void TableWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TableWidget::keyPressEvent(QKeyEvent* event) {
+    if (keyboardPlay(playKeyCode(*event))) return;
     int key = keyCode(event->key());
     if (key)
         keyDown(key);
@@ -483,10 +514,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    // While cards are carried, no menu command and no key reaches the game.
+    // While cards are carried, no menu command and no key reaches the game,
+    // but for the keys that carry them to the table.
     if (carrying()) {
         switch (event->type()) {
             case QEvent::KeyPress:
+                if (carryingByKeys() && watched == table_) break;
+                return true;
             case QEvent::Shortcut:
             case QEvent::ShortcutOverride:
                 return true;
