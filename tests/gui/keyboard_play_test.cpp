@@ -39,7 +39,8 @@ class KeyboardPlayTest : public QObject {
     QTemporaryDir files;
 
     QWidget* tableWidget() { return &window->table(); }
-    void key(Qt::Key k) { QTest::keyClick(tableWidget(), k); }
+    // A key as the window system delivers it: to the window, then to the table.
+    void key(Qt::Key k) { QTest::keyClick(window->windowHandle(), k); }
     // A key as the window gets it, so that the menus' shortcuts see it.
     void windowKey(const char* keys) {
         const QKeyCombination k = QKeySequence(QString::fromLatin1(keys))[0];

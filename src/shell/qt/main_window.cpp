@@ -519,7 +519,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (carrying()) {
         switch (event->type()) {
             case QEvent::KeyPress:
-                if (carryingByKeys() && watched == table_) break;
+                if (carryingByKeys()) break;  // on their way to the table, which has the focus
                 return true;
             case QEvent::Shortcut:
             case QEvent::ShortcutOverride:
