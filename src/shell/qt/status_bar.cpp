@@ -40,6 +40,7 @@ bool isInput(QEvent::Type type) {
         case QEvent::Shortcut:
         case QEvent::ShortcutOverride:
         case QEvent::Wheel:
+        case QEvent::Close:  // the window is not closed under the search
             return true;
         default: return false;
     }
@@ -97,6 +98,8 @@ void searchWithProgress(WinnableSearch& search) {
     tick.start();
     progress.setValue(0);  // starts the dialog's own clock
     loop.exec();
+    // The program may be ending (its loops all quit): the search stops.
+    if (!search.done.load(std::memory_order_acquire)) search.stop.store(true);
     worker.join();
 }
 
