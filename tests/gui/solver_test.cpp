@@ -191,7 +191,12 @@ private slots:
         const core::Move move = core::Move::place(6, 5, 11);
         QVERIFY(isLegal(move));
         playMove(move);
+        // A hint asked for before the verdict comes is given when it comes.
+        QTest::keyClick(&window->table(), Qt::Key_H);
+        QVERIFY(shown.empty());
         QTRY_COMPARE_WITH_TIMEOUT(bar().verdictText(), QStringLiteral("Can no longer be won"), 10000);
+        QTRY_COMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown[0].caption, std::string("NO HINT."));
         QCOMPARE(tableSolver::searchesStarted(), started + 1);
         QTRY_COMPARE_WITH_TIMEOUT(tableSolver::searchesUnderWay(), 0, 2000);
         QCOMPARE(bar().verdictText(), QStringLiteral("Can no longer be won"));
