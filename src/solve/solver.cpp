@@ -26,27 +26,6 @@ namespace {
 
 // ---- What the rules allow the search to take for granted ----
 
-bool rankBuildAllows(int rankBuild, int d) {
-    switch (rankBuild) {
-        case RankBuild::Up: return d == -1;
-        case RankBuild::Down: return d == 1;
-        case RankBuild::UpByTwos: return d == -2;
-        case RankBuild::DownByTwos: return d == 2;
-        case RankBuild::UpOrDown: return d == -1 || d == 1;
-        default: return true;
-    }
-}
-
-bool suitBuildAllows(int suitBuild, int x) {
-    switch (suitBuild) {
-        case SuitBuild::SameColour: return (x & 2) == 0;
-        case SuitBuild::OppositeColour: return (x & 2) != 0;
-        case SuitBuild::SameSuit: return (x & 3) == 0;
-        case SuitBuild::DifferentSuit: return (x & 3) != 0;
-        default: return true;
-    }
-}
-
 struct Analysis {
     // Piles whose contents may be exchanged without changing what can be
     // won: each pile's class is the first pile it may be exchanged with.
@@ -109,7 +88,7 @@ struct Analysis {
             if (q.acceptCount == Accept::Nothing || q.sizeLimit == 1) continue;
             for (int v = 0; v < 52; ++v)
                 for (int x = 0; x < 52; ++x)
-                    if (rankBuildAllows(q.rankBuild, rankOf(v) - rankOf(x)) && suitBuildAllows(q.suitBuild, v ^ x))
+                    if (rankBuildHolds(q.rankBuild, rankOf(v) - rankOf(x)) && suitBuildHolds(q.suitBuild, v ^ x))
                         needs[v] |= uint64_t{1} << x;
         }
         if (!closedFoundations) safeMoves = false;
