@@ -57,14 +57,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int steps = argc > 1 ? std::max(10, std::atoi(argv[1])) : 600;
     QTemporaryDir folder;
-    if (!korvat::test::enterTestFolder(folder)) return 1;
-    korvat::test::startAsFirstRun(folder);
-
     korvat::qt::MainWindow window;
-    window.platform().messageHook = [](const char*, const char*, unsigned) { return korvat::IdOk; };
-    if (!window.start("")) return 1;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    if (!korvat::test::showFirstWindow(folder, window)) return 1;
     korvat::prefs.Sound = 0;
 
     const auto deal = [](uint32_t number) {

@@ -2,11 +2,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 #include "model/catalogue.h"
 #include "model/gamelog.h"
 #include "model/preferences.h"
+#include "model/platform.h"
 #include "play/pointer.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/qt_platform.h"
 
 namespace korvat::test {
 
@@ -23,6 +27,15 @@ void startAsFirstRun(const QTemporaryDir& folder) {
     resetLog();
     resetPointerPlay();
     prefs = Preferences{};
+}
+
+bool showFirstWindow(const QTemporaryDir& folder, qt::MainWindow& window) {
+    if (!enterTestFolder(folder)) return false;
+    startAsFirstRun(folder);
+    window.platform().messageHook = [](const char*, const char*, unsigned) { return IdOk; };
+    if (!window.start("")) return false;
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
 }
 
 }  // namespace korvat::test

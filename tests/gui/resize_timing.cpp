@@ -45,14 +45,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 60;
     QTemporaryDir folder;
-    if (!korvat::test::enterTestFolder(folder)) return 1;
-    korvat::test::startAsFirstRun(folder);
-
     korvat::qt::MainWindow window;
-    window.platform().messageHook = [](const char*, const char*, unsigned) { return korvat::IdOk; };
-    if (!window.start("")) return 1;
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    if (!korvat::test::showFirstWindow(folder, window)) return 1;
     QWidget& table = window.table();
     PaintCounter counter;
     table.installEventFilter(&counter);
