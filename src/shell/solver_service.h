@@ -33,10 +33,11 @@ enum class TableVerdict {
 // "Winnable", "Can no longer be won", "Not decided", "Thinking..." (empty for None).
 const char* tableVerdictText(TableVerdict verdict);
 
-// A search in the background: at most this many tables, this long.
-constexpr solve::Limits kBackgroundLimits{2'000'000, 5'000};
+// A search in the background: at most this many tables, this long, in this
+// much memory.
+constexpr solve::Limits kBackgroundLimits{2'000'000, 5'000, 256ull << 20};
 // Each game number tried for Winnable deals only.
-constexpr solve::Limits kDealLimits{1'000'000, 2'000};
+constexpr solve::Limits kDealLimits{1'000'000, 2'000, 256ull << 20};
 
 namespace tableSolver {
 

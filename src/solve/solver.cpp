@@ -192,9 +192,10 @@ Key canonicalKey(const Analysis& an, const Table& t) {
 // Open addressing over 128-bit keys; grows by doubling up to its capacity.
 class Seen {
 public:
-    explicit Seen(uint64_t capacity) {
+    // Room for `capacity` keys, in no more than `maxBytes` (at least 1 MiB).
+    Seen(uint64_t capacity, uint64_t maxBytes) {
         cap_ = 1 << 16;
-        while (cap_ < capacity) cap_ <<= 1;
+        while (cap_ < capacity && (cap_ << 1) * sizeof(Key) <= maxBytes) cap_ <<= 1;
         size_ = std::min<uint64_t>(cap_, 1 << 16);
         slots_.reset(static_cast<Key*>(std::calloc(size_, sizeof(Key))));
     }
@@ -218,6 +219,7 @@ public:
     }
     bool full() const { return full_; }
     uint64_t count() const { return count_; }
+    uint64_t bytes() const { return size_ * sizeof(Key); }
 
 private:
     struct Free {
@@ -255,7 +257,7 @@ class Search {
 public:
     Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
         : r_(rules), an_(rules), limits_(limits), stop_(stop),
-          seen_(limits.maxStates + limits.maxStates / 2 + 16), start_(std::chrono::steady_clock::now()) {}
+          seen_(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2), start_(std::chrono::steady_clock::now()) {}
 
     // Two passes. Best first while the tables kept fit a budget: always the
     // most promising table seen so far, which finds most wins in a few
@@ -297,15 +299,17 @@ public:
             Frame f = nodes[at].frame;
             children_.clear();
             if (expand(f)) {
-                const Frame winner = children_[won_];
+                const Frame winner = enter(f, children_[won_]);
                 pathTo(at);
                 return finish(result, Verdict::Winnable, &winner);
             }
-            for (const Frame& c : children_) {
-                nodes.push_back({c, at});
+            for (const Child& c : children_) {
+                nodes.push_back({enter(f, c), at});
                 open.push_back({c.rank, static_cast<uint32_t>(nodes.size() - 1)});
                 std::push_heap(open.begin(), open.end());
             }
+            if ((tick & 255) == 0 && bytesInUse() + nodes.capacity() * sizeof(Node) > limits_.maxBytes)
+                return finish(result, Verdict::Unknown, nullptr);
         }
 
         std::sort(open.begin(), open.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -313,9 +317,10 @@ public:
             pathTo(at);
             const size_t base = frames_.size() - 1;  // the open table is searched from here
             children_.clear();
-            if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+            if (expand(frames_.back())) return won(result);
             while (frames_.size() > base) {
-                if ((++tick & 255) == 0 && outOfTime()) return finish(result, Verdict::Unknown, nullptr);
+                if ((++tick & 255) == 0 && (outOfTime() || bytesInUse() > limits_.maxBytes))
+                    return finish(result, Verdict::Unknown, nullptr);
                 if (seen_.full() || seen_.count() >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
                 Frame& f = frames_.back();
                 if (f.next == f.childrenEnd) {
@@ -324,9 +329,9 @@ public:
                     frames_.pop_back();
                     continue;
                 }
-                const Frame child = children_[f.next++];
+                const Frame child = enter(f, children_[f.next++]);
                 frames_.push_back(child);
-                if (expand(frames_.back())) return finish(result, Verdict::Winnable, &children_[won_]);
+                if (expand(frames_.back())) return won(result);
             }
         }
         return finish(result, cutOff_ ? Verdict::Unknown : Verdict::Unwinnable, nullptr);
@@ -341,6 +346,15 @@ private:
         bool hasMove = false;
         Move move;
     };
+    // A child waiting to be searched: the step to it from its parent's
+    // table, the forced moves made after the step, and its promise. Its
+    // table is made again when it is entered, so that waiting children cost
+    // no more than this.
+    struct Child {
+        Step via;
+        uint32_t forcedBegin, forcedEnd;
+        int rank;
+    };
     // A table of the search with the step that led to it and the forced
     // moves made after the step; while it is being searched, its children.
     struct Frame {
@@ -353,6 +367,32 @@ private:
     };
 
     Move press(const Table& t) const { return t.empty(an_.stock) ? Move::redeal(an_.stock) : Move::deal(an_.stock); }
+
+    // The child's table, made from its parent's.
+    Frame enter(const Frame& parent, const Child& c) const {
+        Frame f{};
+        f.table = parent.table;
+        take(f.table, c.via);
+        for (uint32_t i = c.forcedBegin; i < c.forcedEnd; ++i) apply(r_, f.table, forced_[i]);
+        f.via = c.via;
+        f.forcedBegin = c.forcedBegin;
+        f.forcedEnd = c.forcedEnd;
+        f.rank = c.rank;
+        return f;
+    }
+
+    Result& won(Result& result) {
+        const Frame winner = enter(frames_.back(), children_[won_]);
+        return finish(result, Verdict::Winnable, &winner);
+    }
+
+    // The memory the search holds now, roughly, with room for its largest
+    // list to double once more.
+    uint64_t bytesInUse() const {
+        const uint64_t lists[3] = {frames_.capacity() * sizeof(Frame), children_.capacity() * sizeof(Child),
+                                   forced_.capacity() * sizeof(Move)};
+        return lists[0] + lists[1] + lists[2] + *std::max_element(lists, lists + 3) + seen_.bytes();
+    }
 
     void take(Table& t, const Step& step) const {
         if (step.presses) setRound(t, step.position);
@@ -571,27 +611,24 @@ private:
         f.forcedAfter = static_cast<uint32_t>(forced_.size());
         f.childrenBegin = static_cast<uint32_t>(children_.size());
         for (const Candidate& c : candidates_) {
-            Frame child{};
-            child.table = t;
-            child.via = c.step;
-            child.forcedBegin = static_cast<uint32_t>(forced_.size());
-            take(child.table, c.step);
-            forcedMoves(child.table);
-            child.forcedEnd = static_cast<uint32_t>(forced_.size());
-            if (isWon(r_, child.table)) {
+            Table child = t;
+            const uint32_t forcedBegin = static_cast<uint32_t>(forced_.size());
+            take(child, c.step);
+            forcedMoves(child);
+            const uint32_t forcedEnd = static_cast<uint32_t>(forced_.size());
+            if (isWon(r_, child)) {
                 won_ = children_.size();
-                children_.push_back(child);
+                children_.push_back({c.step, forcedBegin, forcedEnd, 0});
                 return true;
             }
-            if (!seen_.insert(canonicalKey(an_, child.table))) {
-                forced_.resize(child.forcedBegin);
+            if (!seen_.insert(canonicalKey(an_, child))) {
+                forced_.resize(forcedBegin);
                 continue;
             }
-            child.rank = promise(child.table) + c.score / 8;
-            children_.push_back(child);
+            children_.push_back({c.step, forcedBegin, forcedEnd, promise(child) + c.score / 8});
         }
         std::stable_sort(children_.begin() + f.childrenBegin, children_.end(),
-                         [](const Frame& a, const Frame& b) { return a.rank > b.rank; });
+                         [](const Child& a, const Child& b) { return a.rank > b.rank; });
         f.childrenEnd = static_cast<uint32_t>(children_.size());
         f.next = f.childrenBegin;
         return false;
@@ -637,7 +674,7 @@ private:
     Seen seen_;
     std::chrono::steady_clock::time_point start_;
     std::vector<Frame> frames_;
-    std::vector<Frame> children_;
+    std::vector<Child> children_;
     size_t won_ = 0;
     std::vector<Move> forced_;
     std::vector<Candidate> candidates_;

@@ -17,6 +17,7 @@ namespace korvat::solve {
 struct Limits {
     uint64_t maxStates = 10'000'000;  // distinct tables looked at
     uint32_t maxMs = 10'000;          // milliseconds of searching
+    uint64_t maxBytes = 1ull << 30;   // memory the search may hold
 };
 
 enum class Verdict {
