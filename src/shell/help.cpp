@@ -58,7 +58,20 @@ std::string contents() {
         "part of the table; in the preferences it can play cards to the foundations instead.</p>"
         "<p><b>Undo</b> takes back the last action, <b>Auto</b> plays every card it can to the foundations, "
         "<b>Step</b> plays one. Page Up and Page Down deal the next and the previous game number. <b>Rules</b> "
-        "opens the page of the game being played.</p>";
+        "opens the page of the game being played.</p>"
+        "<p><b>Redo</b> makes again, in order, the actions Undo took back, until a new move is made. A double "
+        "click on a card that can be picked up sends it to a foundation that takes it.</p>"
+        "<h2>Keys</h2>"
+        "<p>Ctrl+N or F2 New, Ctrl+O Open, Ctrl+S Save, Ctrl+R Restart, Ctrl+Z Undo, Ctrl+Y or Ctrl+Shift+Z Redo, "
+        "F1 Rules, H Hint, Ctrl+Q Exit. The game can be played without the mouse: the arrow keys move a frame "
+        "from pile to pile (and along the cards of a fanned pile), Space or Enter presses the framed pile as the "
+        "mouse would, and once cards are picked up a second Space or Enter puts them down there; Escape puts "
+        "them back.</p>"
+        "<h2>The solver</h2>"
+        "<p>For every game, the solver works out whether the deal on the table can still be won; the bar under "
+        "the table says so, with the moves made and the time played. <b>Hint</b> shows the next move of a "
+        "winning line, <b>Demo</b> plays the line to the end (any key or press stops it), and in the preferences "
+        "<b>Winnable deals only</b> makes New, Page Up and Page Down deal only numbers the solver can win.</p>";
     page += "<p>" + link("korvat.hlp", 2, "Editing a game's piles") + "</p>";
     // The games, as the menus group them.
     const char* group = nullptr;
