@@ -522,6 +522,11 @@ void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, con
     // What each pile accepts, asked once for all the groups; where the
     // lifted cards matter to the answer, it is asked with them off the pile.
     const bool fromReserve = pile.has(PileFlags::reserve);
+    // Cards put back on their own pile change the table only where a single
+    // card comes out of the middle, the pile sorts itself, or the rules act
+    // after every drop.
+    const bool backChanges = pile.has(PileFlags::anySingleCard | PileFlags::sortAscending | PileFlags::sortDescending) ||
+                             (rules.fillers && rules.spaces) || rules.suiteRuns || rules.straightRuns;
     Acceptance own[kMaxPiles];
     bool acceptsReady = accepts != nullptr;
     for (int pressed = n - 1; pressed >= lowest; --pressed) {
@@ -546,6 +551,7 @@ void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, con
             acceptsReady = true;
         }
         for (int q = 0; q < rules.pileCount; ++q) {
+            if (q == p && !backChanges) continue;
             const bool needsLift =
                 fromReserve || q == p || (q == p + 1 && rules.piles[q].has(PileFlags::rankOfPileAbove));
             bool ok;

@@ -481,14 +481,14 @@ private:
                     continue;
                 }
                 if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation)) continue;
-                if (n == 1 && (r_.spaces & bit(p)) && r_.fillers) continue;  // the space would be filled
-                if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
                 if (!homeKnown) {
                     home = cardsHome(t);
                     homeKnown = true;
                 }
                 const int v = valueOf(top);
                 if ((an_.needs[v] & ~home) != 0) continue;
+                if (n == 1 && (r_.spaces & bit(p)) && r_.fillers) continue;  // the space would be filled
+                if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
                 for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                     const int q = __builtin_ctzll(f);
                     if (!placeable(t, p, q, v)) continue;
