@@ -5,6 +5,7 @@
 #include <new>
 
 #include "cli/commands.h"
+#include "model/deal.h"
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/game.h"
@@ -55,6 +56,9 @@ void GameTest::SetUp() {
     setPlatform(&headless);
     prefs = Preferences{};
     prefs.Sound = 0;
+    // The card sounds draw from the effect generator; each test starts it
+    // where a fresh process would, so a test plays the same alone or in a run.
+    effectRandom = Generator{};
 }
 
 void GameTest::TearDown() { setPlatform(nullptr); }
