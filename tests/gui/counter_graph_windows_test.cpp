@@ -74,15 +74,12 @@ private slots:
         view::countStock = 0;
         shown.clear();
         window = new MainWindow();
-        window->platform().messageHook = [this](const char* text, const char* caption, unsigned style) {
-            shown.push_back({caption, text, style});
-            return IdOk;
-        };
-        window->platform().minimumFrameMilliseconds = 0;
-        window->platform().fixedClock = 0;
-        QVERIFY(window->start(""));
-        prefs.Sound = 0;
-        window->show();
+        QVERIFY(test::startTestWindow(
+            *window,
+            [this](const char* text, const char* caption, unsigned style) {
+                shown.push_back({caption, text, style});
+                return IdOk;
+            }));
         selectGame(827);  // Klondike: the stock is pile 12
         resetLog();       // whatever the last test's shut-down wrote to LOG.DAT
         dealNumber(0);

@@ -162,15 +162,12 @@ private slots:
         captions.clear();
         table.editMode = 0;
         window = new MainWindow();
-        window->platform().messageHook = [this](const char*, const char* caption, unsigned) {
-            captions.push_back(caption);
-            return IdOk;
-        };
-        window->platform().minimumFrameMilliseconds = 0;
-        window->platform().fixedClock = 0;
-        QVERIFY(window->start(""));
-        prefs.Sound = 0;
-        window->show();
+        QVERIFY(test::startTestWindow(
+            *window,
+            [this](const char*, const char* caption, unsigned) {
+                captions.push_back(caption);
+                return IdOk;
+            }));
     }
 
     void cleanup() {

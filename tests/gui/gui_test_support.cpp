@@ -38,4 +38,14 @@ bool showFirstWindow(const QTemporaryDir& folder, qt::MainWindow& window) {
     return QTest::qWaitForWindowExposed(&window);
 }
 
+bool startTestWindow(qt::MainWindow& window, MessageHook hook, bool clockStandsStill) {
+    window.platform().messageHook = std::move(hook);
+    window.platform().minimumFrameMilliseconds = 0;
+    if (clockStandsStill) window.platform().fixedClock = 0;
+    if (!window.start("")) return false;
+    prefs.Sound = 0;
+    window.show();
+    return true;
+}
+
 }  // namespace korvat::test

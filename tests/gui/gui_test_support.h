@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <functional>
 
 namespace korvat::qt {
 class MainWindow;
@@ -18,5 +19,10 @@ void startAsFirstRun(const QTemporaryDir& folder);
 // Both of the above, then the main window started (every message answered
 // OK), shown and on the screen. False when any step fails.
 bool showFirstWindow(const QTemporaryDir& folder, qt::MainWindow& window);
+// Starts and shows the window as the window tests want it: every message goes
+// to the hook, glides take no time between frames, the clock stands still
+// (unless the test needs it running) and cards make no sound.
+using MessageHook = std::function<int(const char* text, const char* caption, unsigned style)>;
+bool startTestWindow(qt::MainWindow& window, MessageHook hook, bool clockStandsStill = true);
 
 }  // namespace korvat::test

@@ -84,16 +84,13 @@ private slots:
         resetKeyboardPlay();
         captions.clear();
         window = new MainWindow();
-        window->platform().messageHook = [this](const char*, const char* caption, unsigned) {
-            captions.push_back(caption);
-            return IdOk;
-        };
-        window->platform().minimumFrameMilliseconds = 0;
-        window->platform().fixedClock = 0;
-        QVERIFY(window->start(""));
-        prefs.Sound = 0;
+        QVERIFY(test::startTestWindow(
+            *window,
+            [this](const char*, const char* caption, unsigned) {
+                captions.push_back(caption);
+                return IdOk;
+            }));
         prefs.Move = 0;
-        window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window));
         tableWidget()->setFocus();

@@ -118,15 +118,12 @@ private slots:
         shown.clear();
         answer = IdYes;
         window = new MainWindow();
-        window->platform().messageHook = [this](const char* text, const char* caption, unsigned style) {
-            shown.push_back({caption, text, style});
-            return (style & Mb::ButtonMask) == Mb::Ok ? IdOk : answer;
-        };
-        window->platform().minimumFrameMilliseconds = 0;
-        window->platform().fixedClock = 0;
-        QVERIFY(window->start(""));
-        prefs.Sound = 0;
-        window->show();
+        QVERIFY(test::startTestWindow(
+            *window,
+            [this](const char* text, const char* caption, unsigned style) {
+                shown.push_back({caption, text, style});
+                return (style & Mb::ButtonMask) == Mb::Ok ? IdOk : answer;
+            }));
     }
 
     void cleanup() {

@@ -110,15 +110,12 @@ private slots:
         answer = IdOk;
         counterClosings = 0;
         window = new MainWindow();
-        window->platform().messageHook = [this](const char*, const char* caption, unsigned style) {
-            captions.push_back(caption);
-            return (style & Mb::ButtonMask) == Mb::Ok ? IdOk : answer;
-        };
-        window->platform().minimumFrameMilliseconds = 0;
-        window->platform().fixedClock = 0;
-        QVERIFY(window->start(""));
-        prefs.Sound = 0;
-        window->show();
+        QVERIFY(test::startTestWindow(
+            *window,
+            [this](const char*, const char* caption, unsigned style) {
+                captions.push_back(caption);
+                return (style & Mb::ButtonMask) == Mb::Ok ? IdOk : answer;
+            }));
         gameNumber = 3;
         dealRandom.state = 3;
         startGame();  // Klondike

@@ -87,15 +87,13 @@ private slots:
         winnableDealsOnly = 0;
         shown.clear();
         window = new MainWindow();
-        window->platform().messageHook = [this](const char* text, const char* caption, unsigned) {
-            shown.push_back({caption, text});
-            return IdOk;
-        };
-        window->platform().minimumFrameMilliseconds = 0;
-        QVERIFY(window->start(""));
-        prefs.Sound = 0;
+        QVERIFY(test::startTestWindow(
+            *window,
+            [this](const char* text, const char* caption, unsigned) {
+                shown.push_back({caption, text});
+                return IdOk;
+            }, false));
         prefs.Move = 0;
-        window->show();
     }
 
     void cleanup() {
