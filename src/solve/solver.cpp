@@ -492,6 +492,7 @@ private:
                 for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                     const int q = __builtin_ctzll(f);
                     if (!placeable(t, p, q, v)) continue;
+                    if (!takesNoOnesPlace(t, p, q, v)) break;
                     const Move m = Move::place(p, n - 1, q);
                     apply(r_, t, m);
                     forced_.push_back(m);
@@ -501,6 +502,37 @@ private:
                 }
             }
         }
+    }
+
+    // Whether sending the top card of p (value v) home to q is no choice:
+    // every foundation that takes v takes it as q does (q's twin: the same
+    // rules, as many cards, the same top), and the cards those foundations
+    // take, wherever they lie, are no more than the twins can hold. Where a
+    // foundation builds up or down, or a card could go to two different
+    // foundations, or two copies of a card compete for one place, the
+    // choice is left to the search.
+    bool takesNoOnesPlace(const Table& t, int p, int q, int v) const {
+        auto twin = [&](int f) {
+            if (an_.classOf[f] != an_.classOf[q] || t.count(f) != t.count(q)) return false;
+            return t.empty(q) || valueOf(t.top(f)) == valueOf(t.top(q));
+        };
+        int twins = 0;
+        for (int f = 0; f < r_.pileCount; ++f) {
+            if (!r_.piles[f].has(PileFlags::foundation)) continue;
+            if (twin(f)) {
+                ++twins;
+                continue;
+            }
+            if (f != p && placeable(t, p, f, v)) return false;
+        }
+        uint8_t home[52] = {};
+        forEachPile(an_.closedFoundations, [&](int f) {
+            for (int i = t.begin(f); i < t.end(f); ++i) ++home[valueOf(t.cards[i])];
+        });
+        int wanting = 0;
+        for (int x = 0; x < 52; ++x)
+            if (home[x] < an_.decks && (x == v || canPlace(r_, t, p, q, x, 1))) wanting += an_.decks - home[x];
+        return wanting <= twins;
     }
 
     // The values every copy of which lies on a foundation no card leaves.
