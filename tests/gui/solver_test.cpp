@@ -170,7 +170,7 @@ private slots:
     }
 
     void anUnwinnableDealSaysSo() {
-        deal(835, 0);  // Golf
+        deal(813, 0);  // Fortress
         QTRY_COMPARE(bar().verdictText(), QStringLiteral("Can no longer be won"));
         window->action(Command::Hint)->trigger();
         QCOMPARE(shown.size(), size_t(1));
