@@ -466,6 +466,7 @@ private:
         for (bool again = true; again;) {
             again = false;
             uint64_t home = 0;
+            uint8_t homeCount[52];
             bool homeKnown = false;
             for (int p = 0; p < r_.pileCount; ++p) {
                 const PileRules& pile = r_.piles[p];
@@ -482,7 +483,7 @@ private:
                 }
                 if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation)) continue;
                 if (!homeKnown) {
-                    home = cardsHome(t);
+                    home = cardsHome(t, homeCount);
                     homeKnown = true;
                 }
                 const int v = valueOf(top);
@@ -492,7 +493,7 @@ private:
                 for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                     const int q = __builtin_ctzll(f);
                     if (!placeable(t, p, q, v)) continue;
-                    if (!takesNoOnesPlace(t, p, q, v)) break;
+                    if (!takesNoOnesPlace(t, homeCount, p, q, v)) break;
                     const Move m = Move::place(p, n - 1, q);
                     apply(r_, t, m);
                     forced_.push_back(m);
@@ -511,7 +512,7 @@ private:
     // foundation builds up or down, or a card could go to two different
     // foundations, or two copies of a card compete for one place, the
     // choice is left to the search.
-    bool takesNoOnesPlace(const Table& t, int p, int q, int v) const {
+    bool takesNoOnesPlace(const Table& t, const uint8_t* home, int p, int q, int v) const {
         auto twin = [&](int f) {
             if (an_.classOf[f] != an_.classOf[q] || t.count(f) != t.count(q)) return false;
             return t.empty(q) || valueOf(t.top(f)) == valueOf(t.top(q));
@@ -525,19 +526,16 @@ private:
             }
             if (f != p && placeable(t, p, f, v)) return false;
         }
-        uint8_t home[52] = {};
-        forEachPile(an_.closedFoundations, [&](int f) {
-            for (int i = t.begin(f); i < t.end(f); ++i) ++home[valueOf(t.cards[i])];
-        });
         int wanting = 0;
         for (int x = 0; x < 52; ++x)
             if (home[x] < an_.decks && (x == v || canPlace(r_, t, p, q, x, 1))) wanting += an_.decks - home[x];
         return wanting <= twins;
     }
 
-    // The values every copy of which lies on a foundation no card leaves.
-    uint64_t cardsHome(const Table& t) const {
-        uint8_t count[52] = {};
+    // The values every copy of which lies on a foundation no card leaves;
+    // `count` gets how many copies of each value lie there.
+    uint64_t cardsHome(const Table& t, uint8_t* count) const {
+        std::fill(count, count + 52, uint8_t{0});
         forEachPile(an_.closedFoundations, [&](int f) {
             for (int i = t.begin(f); i < t.end(f); ++i) ++count[valueOf(t.cards[i])];
         });
