@@ -119,7 +119,73 @@ struct Analysis {
             for (int p = 0; p < r.pileCount; ++p)
                 if (r.piles[p].flags & readsOthers) cycle = false;
         }
+
+        // Plain piles: built on and taken from by their own cards alone, a
+        // run whole or its top card, with no rule of the game reading where
+        // a card lies but the piles' own building rules.
+        const uint32_t waits = PileFlags::waitReservesToPlay | PileFlags::waitReservesToFillSpace |
+                               PileFlags::waitReservesToDeal | PileFlags::waitReservesAlways |
+                               PileFlags::waitReservesToTake;
+        const uint32_t special = waits | readsOthers | PileFlags::stock | PileFlags::waste | PileFlags::reserve |
+                                 PileFlags::foundation | PileFlags::fillsSpaces | PileFlags::autoFillFromStock |
+                                 PileFlags::sortAscending | PileFlags::sortDescending | PileFlags::kingsToBottom |
+                                 PileFlags::anySingleCard | PileFlags::groupable | PileFlags::foundationOnly;
+        bool plain = !r.hasDiscardRules() && !r.fourSuits && !r.suiteRuns && !r.straightRuns && !r.groupables &&
+                     !r.fillers && !r.spaces;
+        for (int p = 0; p < r.pileCount; ++p)
+            if (r.piles[p].flags & (waits | readsOthers)) plain = false;
+        for (int p = 0; p < r.pileCount && plain; ++p) {
+            const PileRules& q = r.piles[p];
+            if ((q.flags & special) || q.acceptCount == Accept::Nothing || q.removal == Removal::Nothing ||
+                q.removal == Removal::FaceUpAndAbove)
+                continue;
+            plainPiles |= bit(p);
+        }
+        roundWaits = cycle && perPress == 1 && plainPiles;
+
+        // Cards stuck for good: one deck, every foundation closed and built
+        // up in suit from an ace, and every card that lies in a plain pile.
+        bool suited = decks == 1 && plain && r.foundations && r.foundations == closedFoundations;
+        for (int p = 0; p < r.pileCount; ++p) {
+            const PileRules& q = r.piles[p];
+            if (q.has(PileFlags::foundation)) {
+                const bool ace = q.startCard == StartCard::AnyAce || (q.startCard >= 0 && q.startCard < 4);
+                suited = suited && ace && q.rankBuild == RankBuild::Up && q.suitBuild == SuitBuild::SameSuit;
+            } else if (!(plainPiles & bit(p)) && !q.has(PileFlags::stock | PileFlags::waste)) {
+                suited = false;
+            }
+            if (q.has(PileFlags::foundation) || q.acceptCount == Accept::Nothing) continue;
+            for (int v = 0; v < 52; ++v)
+                if (!startForbids(q.startCard, v)) intoSpace |= uint64_t{1} << v;
+        }
+        stuckCards = suited;
+        for (int v = 0; v < 52; ++v) {
+            parents[v] = 0;
+            for (int x = 0; x < 52; ++x)
+                if (needs[x] & (uint64_t{1} << v)) parents[v] |= uint64_t{1} << x;
+        }
     }
+
+    // A card that can leave its pile neither for home, its card of the
+    // suit below lying under it, nor for another pile, every card it could
+    // be built on being home or under it too, nor for an empty pile, will
+    // never go home: the table cannot be won (`stuckCards`).
+    bool stuckCards = false;
+    uint64_t parents[52];    // the values a card of value v could be built on
+    uint64_t intoSpace = 0;  // the values an empty pile could take
+
+    // A card moved onto a plain pile is worth moving only for what is done
+    // with it, or with the card it leaves on top, at once; anything later
+    // could be done as well by making the move later. So the search moves
+    //  - the top card of a plain pile onto another, leaving a face-up card
+    //    on top, only when the card left on top can then go somewhere, or a
+    //    card can be built on it or on the card moved;
+    //  - with one card a press and redeals unlimited (`roundWaits`), when
+    //    every card of the round can be had at any time in any order, a card
+    //    of the round onto a plain pile only when a card another pile offers
+    //    can be built on it, directly or on a chain of round cards.
+    PileMask plainPiles = 0;
+    bool roundWaits = false;
 
     bool cycle = false;  // the stock cycle applies to the game
     int stock = -1, waste = -1, perPress = 1;
@@ -256,7 +322,7 @@ constexpr int kOrderedWeight = 8;
 class Search {
 public:
     Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
-        : r_(rules), an_(rules), limits_(limits), stop_(stop),
+        : r_(rules), an_(rules), limits_(limits), stop_(stop), prune_(limits.prune),
           seen_(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2), start_(std::chrono::steady_clock::now()) {}
 
     // Two passes. Best first while the tables kept fit a budget: always the
@@ -272,6 +338,7 @@ public:
         forcedMoves(first.table);
         first.forcedEnd = static_cast<uint32_t>(forced_.size());
         if (isWon(r_, first.table)) return finish(result, Verdict::Winnable, &first);
+        if (prune_ && an_.stuckCards && stuck(first.table)) return finish(result, Verdict::Unwinnable, nullptr);
         seen_.insert(canonicalKey(an_, first.table));
 
         struct Node {
@@ -505,6 +572,74 @@ private:
         }
     }
 
+    int homeCount(const Table& t) const {
+        int n = 0;
+        forEachPile(an_.closedFoundations, [&](int f) { n += t.count(f); });
+        return n;
+    }
+
+    // Whether some cards of plain piles are stuck for good (see
+    // Analysis::stuckCards). A card can leave its pile only for home when
+    // every card it could be built on is home or under it and no empty
+    // pile takes it; only a face-down card, or the lowest face-up card on
+    // face-down ones, can be so, the others leaving with the run below
+    // them. Such a card goes home only after every such card lying above
+    // its card of the suit below has gone home (itself included, when it
+    // lies above that card): when those waits go round in a circle, none of
+    // the cards in it ever goes home.
+    bool stuck(const Table& t) const {
+        uint8_t pileOf[52], at[52];
+        uint64_t home = 0;
+        for (int p = 0; p < r_.pileCount; ++p)
+            for (int i = t.begin(p); i < t.end(p); ++i) {
+                const int v = valueOf(t.cards[i]);
+                pileOf[v] = static_cast<uint8_t>(p);
+                at[v] = static_cast<uint8_t>(i);
+                if (an_.closedFoundations & bit(p)) home |= uint64_t{1} << v;
+            }
+        uint64_t homeOnly = 0;
+        for (PileMask piles = an_.plainPiles; piles; piles &= piles - 1) {
+            const int p = __builtin_ctzll(piles);
+            for (int i = t.begin(p) + 1; i < t.end(p); ++i) {
+                const int v = valueOf(t.cards[i]);
+                if (stateOf(t.cards[i]) != kFaceDown && stateOf(t.cards[i - 1]) != kFaceDown) continue;
+                if (rankOf(v) == 0 || (an_.intoSpace >> v & 1)) continue;
+                bool leaves = false;
+                for (uint64_t z = an_.parents[v] & ~home; z && !leaves; z &= z - 1) {
+                    const int w = __builtin_ctzll(z);
+                    leaves = pileOf[w] != p || at[w] > i;
+                }
+                if (!leaves) homeOnly |= uint64_t{1} << v;
+            }
+        }
+        if (!homeOnly) return false;
+        // waits[v]: the cards of homeOnly that must go home before v can.
+        uint64_t waits[52];
+        for (uint64_t m = homeOnly; m; m &= m - 1) {
+            const int v = __builtin_ctzll(m);
+            const int below = v - 4;
+            waits[v] = 0;
+            if (home >> below & 1) continue;
+            for (uint64_t o = homeOnly; o; o &= o - 1) {
+                const int w = __builtin_ctzll(o);
+                if (pileOf[w] == pileOf[below] && at[w] > at[below]) waits[v] |= uint64_t{1} << w;
+            }
+        }
+        // Take away the cards that wait for none left; any left wait in a circle.
+        uint64_t left = homeOnly;
+        for (bool again = true; again;) {
+            again = false;
+            for (uint64_t m = left; m; m &= m - 1) {
+                const int v = __builtin_ctzll(m);
+                if (!(waits[v] & left)) {
+                    left &= ~(uint64_t{1} << v);
+                    again = true;
+                }
+            }
+        }
+        return left != 0;
+    }
+
     // Whether sending the top card of p (value v) home to q is no choice:
     // every foundation that takes v takes it as q does (q's twin: the same
     // rules, as many cards, the same top), and the cards those foundations
@@ -638,18 +773,32 @@ private:
                 }
             }
         }
+        const bool cycle = an_.cycleAt(t);
+        parentOffers_.ready = false;
+        // Cards become stuck only when cards they could be built on go home.
+        const int homeBefore = an_.stuckCards ? homeCount(t) : 0;
         f.forcedAfter = static_cast<uint32_t>(forced_.size());
         f.childrenBegin = static_cast<uint32_t>(children_.size());
         for (const Candidate& c : candidates_) {
+            if (seen_.count() >= limits_.maxStates) {  // the caller stops at once
+                cutOff_ = true;
+                break;
+            }
             Table child = t;
             const uint32_t forcedBegin = static_cast<uint32_t>(forced_.size());
             take(child, c.step);
+            const Watch watch = watchFor(t, child, c.step, cycle);
             forcedMoves(child);
             const uint32_t forcedEnd = static_cast<uint32_t>(forced_.size());
             if (isWon(r_, child)) {
                 won_ = children_.size();
                 children_.push_back({c.step, forcedBegin, forcedEnd, 0});
                 return true;
+            }
+            if (prune_ && ((watch.kind != Watch::None && !worthMaking(t, child, watch, cycle)) ||
+                           (an_.stuckCards && homeCount(child) > homeBefore && stuck(child)))) {
+                forced_.resize(forcedBegin);
+                continue;
             }
             if (!seen_.insert(canonicalKey(an_, child))) {
                 forced_.resize(forcedBegin);
@@ -661,6 +810,143 @@ private:
                          [](const Child& a, const Child& b) { return a.rank > b.rank; });
         f.childrenEnd = static_cast<uint32_t>(children_.size());
         f.next = f.childrenBegin;
+        return false;
+    }
+
+    // A move that is worth making only for what it lets be done at once
+    // (see Analysis::plainPiles), with the piles' sizes it leaves.
+    struct Watch {
+        enum Kind { None, RoundCard, TopCard, Emptied } kind = None;
+        int from = 0, to = 0, fromCount = 0, toCount = 0;
+        int landed = 0;  // where the moved cards lie on `to`
+    };
+    Watch watchFor(const Table& before, const Table& after, const Step& step, bool cycle) const {
+        Watch w;
+        if (!step.hasMove || step.move.kind != Move::Place || !(an_.plainPiles & bit(step.move.to))) return w;
+        const Move& m = step.move;
+        if (cycle && m.from == an_.waste) {
+            if (!an_.roundWaits) return w;
+            w.kind = Watch::RoundCard;
+        } else if ((an_.plainPiles & bit(m.from)) && m.card > 0 && m.card == before.count(m.from) - 1 &&
+                   stateOf(before.card(m.from, m.card - 1)) == kFaceUp) {
+            w.kind = Watch::TopCard;
+        } else if ((an_.plainPiles & bit(m.from)) && m.card == 0 && !before.empty(m.to)) {
+            w.kind = Watch::Emptied;
+        } else {
+            return w;
+        }
+        w.from = m.from;
+        w.to = m.to;
+        w.fromCount = after.count(m.from);
+        w.toCount = after.count(m.to);
+        w.landed = before.count(m.to);
+        return w;
+    }
+
+    // Whether the watched move lets something be done at once: for a card
+    // of the round, something built on it; for a top card, the card left on
+    // top moved or built on, or something built on the card moved. Moves
+    // made without a choice after it count too. `parent`: the table the
+    // move was made from.
+    bool worthMaking(const Table& parent, const Table& t, const Watch& w, bool cycle) {
+        if (t.count(w.to) != w.toCount) return true;
+        if (w.kind == Watch::RoundCard) {
+            // Only the round and the pile the card went to differ from the
+            // parent's table, so what the other piles and the round offer is
+            // gathered once for all its children.
+            if (!parentOffers_.ready) {
+                parentOffers_.groups = gatherOffers(parent, -1, cycle, -1, -1, parentOffers_.offered);
+                parentOffers_.total = roundCards(parent, parentOffers_.round);
+                parentOffers_.ready = true;
+            }
+            return chainReaches(t, w.to, parentOffers_, valueOf(t.top(w.to)));
+        }
+        if (t.count(w.from) != w.fromCount) return true;
+        if (w.kind == Watch::Emptied) return canBuildOn(t, w.from, cycle, w.to, w.landed);
+        if (findPickCard(r_, t, w.from, w.fromCount - 1) == w.fromCount - 1) {
+            const int value = valueOf(t.top(w.from));
+            for (int q = 0; q < r_.pileCount; ++q)
+                if (q != w.from && placeable(t, w.from, q, value)) return true;
+        }
+        return canBuildOn(t, w.from, cycle, w.to, w.landed) || canBuildOn(t, w.to, cycle);
+    }
+
+    // Cards or runs other piles offer, and the cards of the round.
+    struct Group {
+        int source, value, count;
+    };
+    struct Offers {
+        bool ready = false;
+        int groups = 0, total = 0;
+        Group offered[kMaxCards];
+        uint8_t round[kMaxCards];
+    };
+
+    // The cards and runs a press on a pile other than p (and the stock and,
+    // with the round, the waste) would lift, but the cards at notBase of
+    // pile notFrom, and whole piles that would only change places with p.
+    int gatherOffers(const Table& t, int p, bool cycle, int notFrom, int notBase, Group* offered) const {
+        int groups = 0;
+        for (int q = 0; q < r_.pileCount; ++q) {
+            if (q == p || q == an_.stock || (cycle && q == an_.waste) || t.empty(q)) continue;
+            const int n = t.count(q);
+            for (int i = n - 1, last = -1; i >= 0 && groups < kMaxCards && stateOf(t.card(q, i)) != kFaceDown; --i) {
+                const int base = findPickCard(r_, t, q, i);
+                if (base < 0 || base == last) continue;
+                last = base;
+                i = std::min(i, base);  // a press between the base and i takes the same cards
+                if (q == notFrom && base == notBase) continue;  // the cards just moved, going back
+                if (p >= 0 && base == 0 && t.empty(p) && an_.classOf[q] == an_.classOf[p]) continue;  // piles swapped
+                offered[groups++] = {q, valueOf(t.card(q, base)), n - base};
+            }
+        }
+        return groups;
+    }
+
+    // Whether a card could be built on the top card of pile p now: a card
+    // or run another pile offers, or a card of the round. With round cards
+    // waiting (roundWaits), a round card counts only when a card another
+    // pile offers could be built on it in turn, directly or on a chain of
+    // round cards: a chain of round cards alone is worth no more than the
+    // round.
+    bool canBuildOn(const Table& t, int p, bool cycle, int notFrom = -1, int notBase = -1) {
+        offers_.groups = gatherOffers(t, p, cycle, notFrom, notBase, offers_.offered);
+        offers_.total = cycle ? roundCards(t, offers_.round) : 0;
+        return chainReaches(t, p, offers_, -1);
+    }
+
+    // The search of canBuildOn over the offers, leaving out those of pile p
+    // and one round card of value `taken` (the card just taken from it).
+    bool chainReaches(const Table& t, int p, const Offers& offers, int taken) {
+        bool used[kMaxCards] = {};
+        for (int i = 0; i < offers.total && taken >= 0; ++i)
+            if (valueOf(offers.round[i]) == taken) {
+                used[i] = true;
+                break;
+            }
+        int chain[kMaxCards + 1];
+        int depth = 0;
+        chain[depth++] = t.empty(p) ? -1 : valueOf(t.top(p));
+        Acceptance accepts = acceptance(r_, t, p);
+        while (depth > 0) {
+            const int top = chain[--depth];
+            if (top >= 0) {  // on a card, the pile's own building rules
+                accepts.empty = false;
+                accepts.top = top;
+                accepts.rankBuild = r_.piles[p].rankBuild;
+                accepts.suitBuild = r_.piles[p].suitBuild;
+            }
+            for (int g = 0; g < offers.groups; ++g)
+                if (offers.offered[g].source != p &&
+                    accepts.accepts(offers.offered[g].source, offers.offered[g].value, offers.offered[g].count))
+                    return true;
+            for (int i = 0; i < offers.total; ++i) {
+                if (used[i] || !accepts.accepts(an_.waste, valueOf(offers.round[i]), 1)) continue;
+                if (!an_.roundWaits) return true;
+                used[i] = true;
+                chain[depth++] = valueOf(offers.round[i]);
+            }
+        }
         return false;
     }
 
@@ -701,6 +987,7 @@ private:
     Analysis an_;
     Limits limits_;
     const std::atomic<bool>* stop_;
+    bool prune_;
     Seen seen_;
     std::chrono::steady_clock::time_point start_;
     std::vector<Frame> frames_;
@@ -710,6 +997,7 @@ private:
     std::vector<Candidate> candidates_;
     MoveList list_;
     MoveList wasteMoves_;
+    Offers offers_, parentOffers_;
     Table origin_;
     bool cutOff_ = false;
 };

@@ -18,6 +18,10 @@ struct Limits {
     uint64_t maxStates = 10'000'000;  // distinct tables looked at
     uint32_t maxMs = 10'000;          // milliseconds of searching
     uint64_t maxBytes = 1ull << 30;   // memory the search may hold
+    // Leave out the moves that can as well be made later and the tables
+    // that can no longer be won. Off, the search tries every move: slower,
+    // and there only to check the search against itself.
+    bool prune = true;
 };
 
 enum class Verdict {
