@@ -142,6 +142,19 @@ struct Analysis {
             plainPiles |= bit(p);
         }
         roundWaits = cycle && perPress == 1 && plainPiles;
+        // Whole piles wait only where whatever is built on a run continues
+        // it, so that the pile can still be lifted whole later.
+        emptiedWaits = plainPiles != 0;
+        for (PileMask m = plainPiles; m; m &= m - 1) {
+            const PileRules& q = r.piles[__builtin_ctzll(m)];
+            if (q.removal == Removal::TopCard) emptiedWaits = false;
+            for (int lower = 0; lower < 52 && emptiedWaits; ++lower)
+                for (int upper = 0; upper < 52; ++upper)
+                    if (rankBuildHolds(q.rankBuild, rankOf(lower) - rankOf(upper)) &&
+                        suitBuildHolds(q.suitBuild, lower ^ upper) &&
+                        !continuesRun(q, cardByte(lower, kFaceUp), cardByte(upper, kFaceUp)))
+                        emptiedWaits = false;
+        }
 
         // Cards stuck for good: one deck, every foundation closed and built
         // up in suit from an ace, and every card that lies in a plain pile.
@@ -180,12 +193,15 @@ struct Analysis {
     //  - the top card of a plain pile onto another, leaving a face-up card
     //    on top, only when the card left on top can then go somewhere, or a
     //    card can be built on it or on the card moved;
+    //  - a whole pile onto another only when something can go into the
+    //    pile left empty (`emptiedWaits`);
     //  - with one card a press and redeals unlimited (`roundWaits`), when
     //    every card of the round can be had at any time in any order, a card
     //    of the round onto a plain pile only when a card another pile offers
     //    can be built on it, directly or on a chain of round cards.
     PileMask plainPiles = 0;
     bool roundWaits = false;
+    bool emptiedWaits = false;
 
     bool cycle = false;  // the stock cycle applies to the game
     int stock = -1, waste = -1, perPress = 1;
@@ -830,7 +846,7 @@ private:
         } else if ((an_.plainPiles & bit(m.from)) && m.card > 0 && m.card == before.count(m.from) - 1 &&
                    stateOf(before.card(m.from, m.card - 1)) == kFaceUp) {
             w.kind = Watch::TopCard;
-        } else if ((an_.plainPiles & bit(m.from)) && m.card == 0 && !before.empty(m.to)) {
+        } else if (an_.emptiedWaits && (an_.plainPiles & bit(m.from)) && m.card == 0 && !before.empty(m.to)) {
             w.kind = Watch::Emptied;
         } else {
             return w;
