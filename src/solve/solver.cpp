@@ -190,9 +190,6 @@ struct Analysis {
     // A card moved onto a plain pile is worth moving only for what is done
     // with it, or with the card it leaves on top, at once; anything later
     // could be done as well by making the move later. So the search moves
-    //  - the top card of a plain pile onto another, leaving a face-up card
-    //    on top, only when the card left on top can then go somewhere, or a
-    //    card can be built on it or on the card moved;
     //  - a whole pile onto another only when something can go into the
     //    pile left empty (`emptiedWaits`);
     //  - with one card a press and redeals unlimited (`roundWaits`), when
@@ -832,7 +829,7 @@ private:
     // A move that is worth making only for what it lets be done at once
     // (see Analysis::plainPiles), with the piles' sizes it leaves.
     struct Watch {
-        enum Kind { None, RoundCard, TopCard, Emptied } kind = None;
+        enum Kind { None, RoundCard, Emptied } kind = None;
         int from = 0, to = 0, fromCount = 0, toCount = 0;
         int landed = 0;  // where the moved cards lie on `to`
     };
@@ -843,9 +840,6 @@ private:
         if (cycle && m.from == an_.waste) {
             if (!an_.roundWaits) return w;
             w.kind = Watch::RoundCard;
-        } else if ((an_.plainPiles & bit(m.from)) && m.card > 0 && m.card == before.count(m.from) - 1 &&
-                   stateOf(before.card(m.from, m.card - 1)) == kFaceUp) {
-            w.kind = Watch::TopCard;
         } else if (an_.emptiedWaits && (an_.plainPiles & bit(m.from)) && m.card == 0 && !before.empty(m.to)) {
             w.kind = Watch::Emptied;
         } else {
@@ -860,10 +854,9 @@ private:
     }
 
     // Whether the watched move lets something be done at once: for a card
-    // of the round, something built on it; for a top card, the card left on
-    // top moved or built on, or something built on the card moved. Moves
-    // made without a choice after it count too. `parent`: the table the
-    // move was made from.
+    // of the round, something built on it; for a whole pile, something put
+    // into the space it leaves. Moves made without a choice after it count
+    // too. `parent`: the table the move was made from.
     bool worthMaking(const Table& parent, const Table& t, const Watch& w, bool cycle) {
         if (t.count(w.to) != w.toCount) return true;
         if (w.kind == Watch::RoundCard) {
@@ -878,13 +871,7 @@ private:
             return chainReaches(t, w.to, parentOffers_, valueOf(t.top(w.to)));
         }
         if (t.count(w.from) != w.fromCount) return true;
-        if (w.kind == Watch::Emptied) return canBuildOn(t, w.from, cycle, w.to, w.landed);
-        if (findPickCard(r_, t, w.from, w.fromCount - 1) == w.fromCount - 1) {
-            const int value = valueOf(t.top(w.from));
-            for (int q = 0; q < r_.pileCount; ++q)
-                if (q != w.from && placeable(t, w.from, q, value)) return true;
-        }
-        return canBuildOn(t, w.from, cycle, w.to, w.landed) || canBuildOn(t, w.to, cycle);
+        return canBuildOn(t, w.from, cycle, w.to, w.landed);
     }
 
     // Cards or runs other piles offer, and the cards of the round.
