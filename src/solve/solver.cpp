@@ -753,7 +753,8 @@ private:
         candidates_.clear();
         legalMoves(r_, t, list_, false);
         if (list_.overflow) cutOff_ = true;
-        if (!an_.cycleAt(t)) {
+        const bool cycle = an_.cycleAt(t);
+        if (!cycle) {
             for (const Move& m : list_) addStep(t, 0, &m);
         } else {
             // Every move but the stock's, then the waste card's moves at each
@@ -786,7 +787,6 @@ private:
                 }
             }
         }
-        const bool cycle = an_.cycleAt(t);
         parentOffers_.ready = false;
         // Cards become stuck only when cards they could be built on go home.
         const int homeBefore = an_.stuckCards ? homeCount(t) : 0;
