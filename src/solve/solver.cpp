@@ -172,12 +172,35 @@ struct Analysis {
                 if (!startForbids(q.startCard, v)) intoSpace |= uint64_t{1} << v;
         }
         stuckCards = suited;
+        for (int p = 0; p < r.pileCount; ++p) {
+            const PileRules& q = r.piles[p];
+            startValues[p] = 0;
+            for (int v = 0; v < 52; ++v)
+                if (!startForbids(q.startCard, v)) startValues[p] |= uint64_t{1} << v;
+            for (int top = 0; top < 13; ++top) {
+                rankValues[p][top] = 0;
+                for (int rank = 0; rank < 13; ++rank)
+                    if (rankBuildHolds(q.rankBuild, top - rank)) rankValues[p][top] |= uint64_t{0xf} << 4 * rank;
+            }
+            for (int top = 0; top < 4; ++top) {
+                suitValues[p][top] = 0;
+                for (int suit = 0; suit < 4; ++suit)
+                    if (suitBuildHolds(q.suitBuild, top ^ suit)) suitValues[p][top] |= 0x1111111111111ull << suit;
+            }
+        }
         for (int v = 0; v < 52; ++v) {
             parents[v] = 0;
             for (int x = 0; x < 52; ++x)
                 if (needs[x] & (uint64_t{1} << v)) parents[v] |= uint64_t{1} << x;
         }
     }
+
+    // The values pile p takes on a card of value `top` by its building
+    // rules, and into its space by its start rule.
+    uint64_t builds(int p, int top) const { return rankValues[p][top >> 2] & suitValues[p][top & 3]; }
+    uint64_t startValues[kMaxPiles];
+    uint64_t rankValues[kMaxPiles][13];
+    uint64_t suitValues[kMaxPiles][4];
 
     // A card that can leave its pile neither for home, its card of the
     // suit below lying under it, nor for another pile, every card it could
@@ -233,8 +256,11 @@ void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
     }
     if (i < n) {
-        uint64_t w = 0;
-        std::memcpy(&w, c + i, static_cast<size_t>(n - i));
+        // The last few cards, read as a whole word with what follows them
+        // masked off (the caller leaves 8 bytes readable past the pile).
+        uint64_t w;
+        std::memcpy(&w, c + i, 8);
+        w &= ~uint64_t{0} >> (8 * (8 - (n - i)));
         x = mix(x ^ w);
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
     }
@@ -245,7 +271,7 @@ void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
 // tables of one stock round.
 Key canonicalKey(const Analysis& an, const Table& t) {
     const bool round = an.cycleAt(t) && an.onRound(t);
-    uint8_t gathered[kMaxCards];
+    uint8_t gathered[kMaxCards + 8];
     uint64_t a = mix(static_cast<uint64_t>(t.redealsLeft + 3)), b = static_cast<uint64_t>(t.redealsLeft + 7);
     for (int p = 0; p < t.pileCount; ++p) {
         const uint8_t* c = t.cards + t.begin(p);
@@ -257,6 +283,7 @@ Key canonicalKey(const Analysis& an, const Table& t) {
             std::memcpy(gathered, c, static_cast<size_t>(n));
             for (int i = t.end(an.waste) - 1; i >= t.begin(an.waste); --i)
                 gathered[n++] = cardByte(valueOf(t.cards[i]), kFaceDown);
+            std::memset(gathered + n, 0, 8);
             c = gathered;
         }
         uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n), y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
@@ -543,11 +570,10 @@ private:
     // Makes the moves that cannot hurt, until none is left: a face-down top
     // card turned up, and a card home that nothing could need where it lies.
     void forcedMoves(Table& t) {
+        uint64_t home = 0;
+        bool homeKnown = false;
         for (bool again = true; again;) {
             again = false;
-            uint64_t home = 0;
-            uint8_t homeCount[52];
-            bool homeKnown = false;
             for (int p = 0; p < r_.pileCount; ++p) {
                 const PileRules& pile = r_.piles[p];
                 const int n = t.count(p);
@@ -563,7 +589,7 @@ private:
                 }
                 if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation)) continue;
                 if (!homeKnown) {
-                    home = cardsHome(t, homeCount);
+                    home = homeValues(t);
                     homeKnown = true;
                 }
                 const int v = valueOf(top);
@@ -573,7 +599,7 @@ private:
                 for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                     const int q = __builtin_ctzll(f);
                     if (!placeable(t, p, q, v)) continue;
-                    if (!takesNoOnesPlace(t, homeCount, p, q, v)) break;
+                    if (!takesNoOnesPlace(t, p, q, v)) break;
                     const Move m = Move::place(p, n - 1, q);
                     apply(r_, t, m);
                     forced_.push_back(m);
@@ -660,7 +686,7 @@ private:
     // foundation builds up or down, or a card could go to two different
     // foundations, or two copies of a card compete for one place, the
     // choice is left to the search.
-    bool takesNoOnesPlace(const Table& t, const uint8_t* home, int p, int q, int v) const {
+    bool takesNoOnesPlace(const Table& t, int p, int q, int v) const {
         auto twin = [&](int f) {
             if (an_.classOf[f] != an_.classOf[q] || t.count(f) != t.count(q)) return false;
             return t.empty(q) || valueOf(t.top(f)) == valueOf(t.top(q));
@@ -674,12 +700,27 @@ private:
             }
             if (f != p && placeable(t, p, f, v)) return false;
         }
+        uint8_t home[52];
+        cardsHome(t, home);
+        const Acceptance accepts = acceptance(r_, t, q);
         int wanting = 0;
         for (int x = 0; x < 52; ++x)
-            if (home[x] < an_.decks && (x == v || canPlace(r_, t, p, q, x, 1))) wanting += an_.decks - home[x];
+            if (home[x] < an_.decks && (x == v || accepts.accepts(p, x, 1))) wanting += an_.decks - home[x];
         return wanting <= twins;
     }
 
+    // The values every copy of which lies on a foundation no card leaves.
+    uint64_t homeValues(const Table& t) const {
+        uint64_t home = 0;
+        if (an_.decks == 1) {
+            forEachPile(an_.closedFoundations, [&](int f) {
+                for (int i = t.begin(f); i < t.end(f); ++i) home |= uint64_t{1} << valueOf(t.cards[i]);
+            });
+            return home;
+        }
+        uint8_t count[52];
+        return cardsHome(t, count);
+    }
     // The values every copy of which lies on a foundation no card leaves;
     // `count` gets how many copies of each value lie there.
     uint64_t cardsHome(const Table& t, uint8_t* count) const {
@@ -745,6 +786,17 @@ private:
         return 60 * cardsOnFoundations(r_, t) - 30 * down + kOrderedWeight * ordered;
     }
 
+    // The values of single cards the pile `a` was asked for takes. `exact`
+    // is false where a rule reads the source or other piles: every value
+    // the pile might take is given, each to be asked of `a` in turn.
+    uint64_t acceptedValues(const Acceptance& a, bool& exact) const {
+        exact = true;
+        if (a.never || a.room < 1) return 0;
+        const uint64_t values = a.empty ? an_.startValues[a.target] : an_.builds(a.target, a.top);
+        exact = !a.asksSource;
+        return values;
+    }
+
     // Makes the frame's children: every step, the forced moves after it,
     // the tables not seen before, most promising first. True when a child
     // wins (it is children_[won_]).
@@ -765,8 +817,18 @@ private:
             // only the waste's top card differs from point to point.
             uint8_t round[kMaxCards];
             const int total = roundCards(t, round);
+            // Which values each pile may take from the waste: by value alone
+            // where its rules say no more, else asked card by card.
             Acceptance accepts[kMaxPiles];
-            for (int target = 0; target < r_.pileCount; ++target) accepts[target] = acceptance(r_, t, target);
+            uint64_t takes[kMaxPiles], wanted = 0;
+            bool exact[kMaxPiles];
+            for (int target = 0; target < r_.pileCount; ++target) {
+                takes[target] = 0;
+                if (target == an_.waste || target == an_.stock) continue;
+                accepts[target] = acceptance(r_, t, target);
+                takes[target] = acceptedValues(accepts[target], exact[target]);
+                wanted |= takes[target];
+            }
             const int start = t.count(an_.waste);
             const bool onRound = an_.onRound(t);
             int q = start;
@@ -779,9 +841,10 @@ private:
                 }
                 if (q == 0) continue;
                 const int value = valueOf(round[q - 1]);
+                if (!(wanted >> value & 1)) continue;
                 for (int target = 0; target < r_.pileCount; ++target) {
-                    if (target == an_.waste || target == an_.stock || !accepts[target].accepts(an_.waste, value, 1))
-                        continue;
+                    if (!(takes[target] >> value & 1)) continue;
+                    if (!exact[target] && !accepts[target].accepts(an_.waste, value, 1)) continue;
                     const Move m = Move::place(an_.waste, q - 1, target);
                     addRoundStep(t, static_cast<uint16_t>(presses), q, &m, value);
                 }
@@ -921,6 +984,32 @@ private:
     // The search of canBuildOn over the offers, leaving out those of pile p
     // and one round card of value `taken` (the card just taken from it).
     bool chainReaches(const Table& t, int p, const Offers& offers, int taken) {
+        Acceptance accepts = acceptance(r_, t, p);
+        bool exact;
+        uint64_t reach = acceptedValues(accepts, exact);
+        if (exact && !accepts.oneCard && r_.piles[p].sizeLimit == 0) {
+            // The pile takes cards by their values alone, runs as single
+            // cards: the chain is the values reached through round cards.
+            uint64_t offered = 0, round = 0, tried = 0;
+            for (int g = 0; g < offers.groups; ++g)
+                if (offers.offered[g].source != p) offered |= uint64_t{1} << offers.offered[g].value;
+            for (int i = 0; i < offers.total; ++i) {
+                const int v = valueOf(offers.round[i]);
+                if (v == taken) {
+                    taken = -1;  // one copy taken
+                    continue;
+                }
+                round |= uint64_t{1} << v;
+            }
+            while (!(reach & offered)) {
+                const uint64_t fresh = reach & round & ~tried;
+                if (!fresh) return false;
+                if (!an_.roundWaits) return true;
+                tried |= fresh;
+                for (uint64_t m = fresh; m; m &= m - 1) reach |= an_.builds(p, __builtin_ctzll(m));
+            }
+            return true;
+        }
         bool used[kMaxCards] = {};
         for (int i = 0; i < offers.total && taken >= 0; ++i)
             if (valueOf(offers.round[i]) == taken) {
@@ -930,7 +1019,6 @@ private:
         int chain[kMaxCards + 1];
         int depth = 0;
         chain[depth++] = t.empty(p) ? -1 : valueOf(t.top(p));
-        Acceptance accepts = acceptance(r_, t, p);
         while (depth > 0) {
             const int top = chain[--depth];
             if (top >= 0) {  // on a card, the pile's own building rules
