@@ -33,25 +33,27 @@ inline bool startForbids(int start, int value) {
     }
 }
 // Whether a rank building code allows d = rank(top card) - rank(card placed).
+// Asked for every card against every pile, so answered from bit tables
+// rather than by a branch per code: bit d + 16 of a code's word is set
+// where the code allows d.
 inline bool rankBuildHolds(int rankBuild, int d) {
-    switch (rankBuild) {
-        case RankBuild::Up: return d == -1;
-        case RankBuild::Down: return d == 1;
-        case RankBuild::UpByTwos: return d == -2;
-        case RankBuild::DownByTwos: return d == 2;
-        case RankBuild::UpOrDown: return d == -1 || d == 1;
-        default: return true;
-    }
+    constexpr uint32_t allowed[5] = {
+        1u << 15,               // up: d == -1
+        1u << 17,               // down: d == 1
+        1u << 14,               // up by twos: d == -2
+        1u << 18,               // down by twos: d == 2
+        1u << 15 | 1u << 17,    // up or down
+    };
+    if (static_cast<uint32_t>(rankBuild) > 4) return true;  // any rank
+    return allowed[rankBuild] >> (d + 16) & 1;
 }
 // Whether a suit building code allows x = (top card value) XOR (card placed).
+// Nibble c of the word holds, for code c, the suit differences (x & 3) it
+// allows: same colour {0, 1}, opposite colour {2, 3}, same suit {0},
+// different suit {1, 2, 3}.
 inline bool suitBuildHolds(int suitBuild, int x) {
-    switch (suitBuild) {
-        case SuitBuild::SameColour: return (x & 2) == 0;
-        case SuitBuild::OppositeColour: return (x & 2) != 0;
-        case SuitBuild::SameSuit: return (x & 3) == 0;
-        case SuitBuild::DifferentSuit: return (x & 3) != 0;
-        default: return true;
-    }
+    if (static_cast<uint32_t>(suitBuild) > 3) return true;  // any suit
+    return 0xE1C3u >> (suitBuild * 4 + (x & 3)) & 1;
 }
 
 // What a pile accepts as the table stands: every test of canPlace that
