@@ -247,12 +247,15 @@ struct Key {
     uint64_t a, b;
 };
 
+// Two running hashes of a pile's cards, a word at a time; each step is
+// one to one in the word, and the caller mixes the results.
 void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t w;
         std::memcpy(&w, c + i, 8);
-        x = mix(x ^ w);
+        x = (x ^ w) * 0xd6e8feb86659fd93ull;
+        x ^= x >> 32;
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
     }
     if (i < n) {
@@ -261,7 +264,8 @@ void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
         uint64_t w;
         std::memcpy(&w, c + i, 8);
         w &= ~uint64_t{0} >> (8 * (8 - (n - i)));
-        x = mix(x ^ w);
+        x = (x ^ w) * 0xd6e8feb86659fd93ull;
+        x ^= x >> 32;
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
     }
 }
@@ -323,6 +327,8 @@ public:
             i = (i + 1) & (size_ - 1);
         }
     }
+    // Starts fetching the slot the key would go to, to be inserted shortly.
+    void prefetch(const Key& k) const { __builtin_prefetch(slots_.get() + (k.a & (size_ - 1))); }
     bool full() const { return full_; }
     uint64_t count() const { return count_; }
     uint64_t bytes() const { return size_ * sizeof(Key); }
@@ -855,32 +861,42 @@ private:
         const int homeBefore = an_.stuckCards ? homeCount(t) : 0;
         f.forcedAfter = static_cast<uint32_t>(forced_.size());
         f.childrenBegin = static_cast<uint32_t>(children_.size());
+        // The children are made first and their keys looked up after, so
+        // that the table of seen keys is read while other children are made.
+        pending_.clear();
         for (const Candidate& c : candidates_) {
+            Pending& child = pending_.emplace_back();
+            child.table = t;
+            child.step = c.step;
+            child.score = c.score;
+            child.forcedBegin = static_cast<uint32_t>(forced_.size());
+            take(child.table, c.step);
+            const Watch watch = watchFor(t, child.table, c.step, cycle);
+            forcedMoves(child.table);
+            child.forcedEnd = static_cast<uint32_t>(forced_.size());
+            if (isWon(r_, child.table)) {
+                won_ = children_.size();
+                children_.push_back({c.step, child.forcedBegin, child.forcedEnd, 0});
+                return true;
+            }
+            if (prune_ && ((watch.kind != Watch::None && !worthMaking(t, child.table, watch, cycle)) ||
+                           (an_.stuckCards && homeCount(child.table) > homeBefore && stuck(child.table)))) {
+                forced_.resize(child.forcedBegin);
+                pending_.pop_back();
+                continue;
+            }
+            child.key = canonicalKey(an_, child.table);
+            seen_.prefetch(child.key);
+        }
+        for (const Pending& child : pending_) {
             if (seen_.count() >= limits_.maxStates) {  // the caller stops at once
                 cutOff_ = true;
                 break;
             }
-            Table child = t;
-            const uint32_t forcedBegin = static_cast<uint32_t>(forced_.size());
-            take(child, c.step);
-            const Watch watch = watchFor(t, child, c.step, cycle);
-            forcedMoves(child);
-            const uint32_t forcedEnd = static_cast<uint32_t>(forced_.size());
-            if (isWon(r_, child)) {
-                won_ = children_.size();
-                children_.push_back({c.step, forcedBegin, forcedEnd, 0});
-                return true;
-            }
-            if (prune_ && ((watch.kind != Watch::None && !worthMaking(t, child, watch, cycle)) ||
-                           (an_.stuckCards && homeCount(child) > homeBefore && stuck(child)))) {
-                forced_.resize(forcedBegin);
-                continue;
-            }
-            if (!seen_.insert(canonicalKey(an_, child))) {
-                forced_.resize(forcedBegin);
-                continue;
-            }
-            children_.push_back({c.step, forcedBegin, forcedEnd, promise(child) + c.score / 8});
+            // A child seen before leaves its forced moves unused in forced_,
+            // to go with its parent's.
+            if (!seen_.insert(child.key)) continue;
+            children_.push_back({child.step, child.forcedBegin, child.forcedEnd, promise(child.table) + child.score / 8});
         }
         std::stable_sort(children_.begin() + f.childrenBegin, children_.end(),
                          [](const Child& a, const Child& b) { return a.rank > b.rank; });
@@ -1073,6 +1089,14 @@ private:
         int score;
         Step step;
     };
+    // A child made and not yet looked up among the tables seen.
+    struct Pending {
+        Table table;
+        Key key;
+        Step step;
+        uint32_t forcedBegin, forcedEnd;
+        int score;
+    };
 
     const GameRules& r_;
     Analysis an_;
@@ -1086,6 +1110,7 @@ private:
     size_t won_ = 0;
     std::vector<Move> forced_;
     std::vector<Candidate> candidates_;
+    std::vector<Pending> pending_;
     MoveList list_;
     MoveList wasteMoves_;
     Offers offers_, parentOffers_;
