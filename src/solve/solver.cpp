@@ -863,9 +863,10 @@ private:
         f.childrenBegin = static_cast<uint32_t>(children_.size());
         // The children are made first and their keys looked up after, so
         // that the table of seen keys is read while other children are made.
-        pending_.clear();
+        size_t pending = 0;
         for (const Candidate& c : candidates_) {
-            Pending& child = pending_.emplace_back();
+            if (pending == pending_.size()) pending_.emplace_back();
+            Pending& child = pending_[pending++];
             child.table = t;
             child.step = c.step;
             child.score = c.score;
@@ -882,13 +883,14 @@ private:
             if (prune_ && ((watch.kind != Watch::None && !worthMaking(t, child.table, watch, cycle)) ||
                            (an_.stuckCards && homeCount(child.table) > homeBefore && stuck(child.table)))) {
                 forced_.resize(child.forcedBegin);
-                pending_.pop_back();
+                --pending;
                 continue;
             }
             child.key = canonicalKey(an_, child.table);
             seen_.prefetch(child.key);
         }
-        for (const Pending& child : pending_) {
+        for (size_t i = 0; i < pending; ++i) {
+            const Pending& child = pending_[i];
             if (seen_.count() >= limits_.maxStates) {  // the caller stops at once
                 cutOff_ = true;
                 break;
@@ -1110,7 +1112,7 @@ private:
     size_t won_ = 0;
     std::vector<Move> forced_;
     std::vector<Candidate> candidates_;
-    std::vector<Pending> pending_;
+    std::vector<Pending> pending_;  // grown only, its tables reused
     MoveList list_;
     MoveList wasteMoves_;
     Offers offers_, parentOffers_;
