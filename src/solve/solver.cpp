@@ -38,7 +38,7 @@ struct Analysis {
     PileMask closedFoundations = 0;  // foundations no card ever leaves
     int decks = 1;
 
-    explicit Analysis(const GameRules& r) {
+    Analysis(const GameRules& r, bool prune) {
         decks = r.deckSize / 52;
         // Interchangeable piles: the same rules, and nothing that reads the
         // layout order (deals to waste piles, gathering for a redeal, the
@@ -71,6 +71,9 @@ struct Analysis {
         }
 
         // Going home without a choice.
+        const uint32_t waitFlags = PileFlags::waitReservesToPlay | PileFlags::waitReservesToFillSpace |
+                                   PileFlags::waitReservesToDeal | PileFlags::waitReservesAlways |
+                                   PileFlags::waitReservesToTake;
         const uint32_t readsOthers = PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
                                      PileFlags::acesOrBelowWasteTop | PileFlags::rankOfPileAbove;
         safeMoves = !r.hasDiscardRules() && !r.suiteRuns && !r.straightRuns && !r.fourSuits;
@@ -92,6 +95,32 @@ struct Analysis {
                         needs[v] |= uint64_t{1} << x;
         }
         if (!closedFoundations) safeMoves = false;
+        // An ace nothing is built on, with a foundation of its own always
+        // free for it, is better home than anywhere else: no card needs to
+        // be put on another to keep it waiting. That holds where an ace
+        // always moves alone: piles give up their top card, or runs built
+        // down, and no card from the middle.
+        bool acesAlone = prune;
+        for (int p = 0; p < r.pileCount; ++p) {
+            const PileRules& q = r.piles[p];
+            const bool downRuns = q.rankBuild == RankBuild::Down || q.rankBuild == RankBuild::DownByTwos;
+            if (q.has(PileFlags::anySingleCard) || q.removal == Removal::FaceUpAndAbove ||
+                (q.removal != Removal::TopCard && q.removal != Removal::Nothing && !downRuns))
+                acesAlone = false;
+        }
+        int anyAce = 0, eachAce[4] = {0, 0, 0, 0};
+        for (PileMask f = closedFoundations; f; f &= f - 1) {
+            const PileRules& q = r.piles[__builtin_ctzll(f)];
+            if (q.rankBuild != RankBuild::Up || q.suitBuild != SuitBuild::SameSuit || (q.flags & (waitFlags | readsOthers)))
+                continue;
+            if (q.startCard == StartCard::AnyAce) ++anyAce;
+            if (q.startCard >= 0 && q.startCard < 4) ++eachAce[q.startCard];
+        }
+        const bool roomForAces = anyAce >= 4 * decks || std::min({eachAce[0], eachAce[1], eachAce[2], eachAce[3]}) >= decks;
+        if (acesAlone && roomForAces)
+            for (int v = 0; v < 52; ++v)
+                for (int ace = 0; ace < 4; ++ace)
+                    if (!needs[ace]) needs[v] &= ~(uint64_t{1} << ace);
 
         // The stock cycle: one stock dealing onto one waste pile that is
         // gathered back into it, nothing else dealt, filled or played off
@@ -123,17 +152,14 @@ struct Analysis {
         // Plain piles: built on and taken from by their own cards alone, a
         // run whole or its top card, with no rule of the game reading where
         // a card lies but the piles' own building rules.
-        const uint32_t waits = PileFlags::waitReservesToPlay | PileFlags::waitReservesToFillSpace |
-                               PileFlags::waitReservesToDeal | PileFlags::waitReservesAlways |
-                               PileFlags::waitReservesToTake;
-        const uint32_t special = waits | readsOthers | PileFlags::stock | PileFlags::waste | PileFlags::reserve |
+        const uint32_t special = waitFlags | readsOthers | PileFlags::stock | PileFlags::waste | PileFlags::reserve |
                                  PileFlags::foundation | PileFlags::fillsSpaces | PileFlags::autoFillFromStock |
                                  PileFlags::sortAscending | PileFlags::sortDescending | PileFlags::kingsToBottom |
                                  PileFlags::anySingleCard | PileFlags::groupable | PileFlags::foundationOnly;
         bool plain = !r.hasDiscardRules() && !r.fourSuits && !r.suiteRuns && !r.straightRuns && !r.groupables &&
                      !r.fillers && !r.spaces;
         for (int p = 0; p < r.pileCount; ++p)
-            if (r.piles[p].flags & (waits | readsOthers)) plain = false;
+            if (r.piles[p].flags & (waitFlags | readsOthers)) plain = false;
         for (int p = 0; p < r.pileCount && plain; ++p) {
             const PileRules& q = r.piles[p];
             if ((q.flags & special) || q.acceptCount == Accept::Nothing || q.removal == Removal::Nothing ||
@@ -368,7 +394,7 @@ constexpr int kOrderedWeight = 8;
 class Search {
 public:
     Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
-        : r_(rules), an_(rules), limits_(limits), stop_(stop), prune_(limits.prune),
+        : r_(rules), an_(rules, limits.prune), limits_(limits), stop_(stop), prune_(limits.prune),
           seen_(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2), start_(std::chrono::steady_clock::now()) {}
 
     // Two passes. Best first while the tables kept fit a budget: always the
