@@ -40,6 +40,23 @@ struct Analysis {
 
     Analysis(const GameRules& r, bool prune) {
         decks = r.deckSize / 52;
+        // What each pile takes, by value.
+        for (int p = 0; p < r.pileCount; ++p) {
+            const PileRules& q = r.piles[p];
+            startValues[p] = 0;
+            for (int v = 0; v < 52; ++v)
+                if (!startForbids(q.startCard, v)) startValues[p] |= uint64_t{1} << v;
+            for (int top = 0; top < 13; ++top) {
+                rankValues[p][top] = 0;
+                for (int rank = 0; rank < 13; ++rank)
+                    if (rankBuildHolds(q.rankBuild, top - rank)) rankValues[p][top] |= uint64_t{0xf} << 4 * rank;
+            }
+            for (int top = 0; top < 4; ++top) {
+                suitValues[p][top] = 0;
+                for (int suit = 0; suit < 4; ++suit)
+                    if (suitBuildHolds(q.suitBuild, top ^ suit)) suitValues[p][top] |= 0x1111111111111ull << suit;
+            }
+        }
         // Interchangeable piles: the same rules, and nothing that reads the
         // layout order (deals to waste piles, gathering for a redeal, the
         // pile above, the four-suit discard, the stock) or sends cards to
@@ -89,10 +106,7 @@ struct Analysis {
             // Cards built on a card of another pile: nothing on a pile that
             // takes no cards while it holds some, or holds one card at most.
             if (q.acceptCount == Accept::Nothing || q.sizeLimit == 1) continue;
-            for (int v = 0; v < 52; ++v)
-                for (int x = 0; x < 52; ++x)
-                    if (rankBuildHolds(q.rankBuild, rankOf(v) - rankOf(x)) && suitBuildHolds(q.suitBuild, v ^ x))
-                        needs[v] |= uint64_t{1} << x;
+            for (int v = 0; v < 52; ++v) needs[v] |= builds(p, v);
         }
         if (!closedFoundations) safeMoves = false;
         // An ace nothing is built on, with a foundation of its own always
@@ -171,14 +185,12 @@ struct Analysis {
         // Whole piles wait only where whatever is built on a run continues
         // it, so that the pile can still be lifted whole later.
         emptiedWaits = plainPiles != 0;
-        for (PileMask m = plainPiles; m; m &= m - 1) {
-            const PileRules& q = r.piles[__builtin_ctzll(m)];
+        for (PileMask piles = plainPiles; piles; piles &= piles - 1) {
+            const PileRules& q = r.piles[__builtin_ctzll(piles)];
             if (q.removal == Removal::TopCard) emptiedWaits = false;
             for (int lower = 0; lower < 52 && emptiedWaits; ++lower)
-                for (int upper = 0; upper < 52; ++upper)
-                    if (rankBuildHolds(q.rankBuild, rankOf(lower) - rankOf(upper)) &&
-                        suitBuildHolds(q.suitBuild, lower ^ upper) &&
-                        !continuesRun(q, cardByte(lower, kFaceUp), cardByte(upper, kFaceUp)))
+                for (uint64_t m = builds(__builtin_ctzll(piles), lower); m; m &= m - 1)
+                    if (!continuesRun(q, cardByte(lower, kFaceUp), cardByte(__builtin_ctzll(m), kFaceUp)))
                         emptiedWaits = false;
         }
 
@@ -198,22 +210,6 @@ struct Analysis {
                 if (!startForbids(q.startCard, v)) intoSpace |= uint64_t{1} << v;
         }
         stuckCards = suited;
-        for (int p = 0; p < r.pileCount; ++p) {
-            const PileRules& q = r.piles[p];
-            startValues[p] = 0;
-            for (int v = 0; v < 52; ++v)
-                if (!startForbids(q.startCard, v)) startValues[p] |= uint64_t{1} << v;
-            for (int top = 0; top < 13; ++top) {
-                rankValues[p][top] = 0;
-                for (int rank = 0; rank < 13; ++rank)
-                    if (rankBuildHolds(q.rankBuild, top - rank)) rankValues[p][top] |= uint64_t{0xf} << 4 * rank;
-            }
-            for (int top = 0; top < 4; ++top) {
-                suitValues[p][top] = 0;
-                for (int suit = 0; suit < 4; ++suit)
-                    if (suitBuildHolds(q.suitBuild, top ^ suit)) suitValues[p][top] |= 0x1111111111111ull << suit;
-            }
-        }
         for (int v = 0; v < 52; ++v) {
             parents[v] = 0;
             for (int x = 0; x < 52; ++x)
@@ -332,7 +328,7 @@ public:
     Seen(uint64_t capacity, uint64_t maxBytes) {
         cap_ = 1 << 16;
         while (cap_ < capacity && (cap_ << 1) * sizeof(Key) <= maxBytes) cap_ <<= 1;
-        size_ = std::min<uint64_t>(cap_, 1 << 16);
+        size_ = 1 << 12;  // most searches end within a few thousand tables
         slots_.reset(static_cast<Key*>(std::calloc(size_, sizeof(Key))));
     }
     // False when the key was there already. Sets full() when no room is left.
