@@ -89,6 +89,35 @@ int findPickCard(const GameRules& rules, const Table& table, int p, int pressed)
     }
 }
 
+namespace {
+
+// For every rank code (5: any rank) and top rank, the values of the ranks
+// it lets go on; for every suit code (4: any suit) and top suit, the values
+// of the suits.
+struct BuildTables {
+    uint64_t ranks[6][13] = {};
+    uint64_t suits[5][4] = {};
+    constexpr BuildTables() {
+        for (int code = 0; code < 6; ++code)
+            for (int top = 0; top < 13; ++top)
+                for (int rank = 0; rank < 13; ++rank)
+                    if (code == 5 || rankBuildHolds(code, top - rank)) ranks[code][top] |= uint64_t{0xf} << 4 * rank;
+        for (int code = 0; code < 5; ++code)
+            for (int top = 0; top < 4; ++top)
+                for (int suit = 0; suit < 4; ++suit)
+                    if (code == 4 || suitBuildHolds(code, top ^ suit)) suits[code][top] |= 0x1111111111111ull << suit;
+    }
+};
+constexpr BuildTables kBuildTables;
+
+}  // namespace
+
+uint64_t buildValues(int rankBuild, int suitBuild, int top) {
+    const int r = static_cast<uint32_t>(rankBuild) > 4 ? 5 : rankBuild;
+    const int s = static_cast<uint32_t>(suitBuild) > 3 ? 4 : suitBuild;
+    return kBuildTables.ranks[r][rankOf(top)] & kBuildTables.suits[s][suitOf(top)];
+}
+
 Acceptance acceptance(const GameRules& rules, const Table& table, int target) {
     Acceptance a{};
     a.rules = &rules;
@@ -98,12 +127,12 @@ Acceptance acceptance(const GameRules& rules, const Table& table, int target) {
     const int count = table.count(target);
     a.empty = count == 0;
     if (a.empty) {
-        a.start = to.startCard;
+        a.top = -1;
+        a.values = startValues(to.startCard);
     } else {
         const uint8_t top = table.top(target);
         a.top = valueOf(top);
-        a.rankBuild = to.rankBuild;
-        a.suitBuild = to.suitBuild;
+        a.values = buildValues(to.rankBuild, to.suitBuild, a.top);
         if (stateOf(top) == kFaceDown || to.acceptCount == Accept::Nothing) a.never = true;
     }
     a.oneCard = to.acceptCount == Accept::OneCard;

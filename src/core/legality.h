@@ -15,28 +15,32 @@ int findPickCard(const GameRules& rules, const Table& table, int pile, int press
 // ranks one run step apart, the suits as the rule says).
 bool continuesRun(const PileRules& pile, uint8_t lower, uint8_t upper);
 
-// Whether an empty pile with that start code refuses the card.
-inline bool startForbids(int start, int value) {
-    const int rank = rankOf(value);
-    if (start == StartCard::Nothing) return true;
-    if (start >= 0 && start <= 51) return value != start;
+// The card values an empty pile with that start code takes, one bit each
+// (bit v for value v).
+inline uint64_t startValues(int start) {
+    constexpr uint64_t rank = 0xf;  // the four values of rank 0
+    if (start == StartCard::Nothing) return 0;
+    if (start >= 0 && start <= 51) return uint64_t{1} << start;
     switch (start) {
-        case StartCard::AnyKing: return rank != 12;
-        case StartCard::AnyAce: return rank != 0;
-        case StartCard::AnyQueen: return rank != 11;
-        case StartCard::FaceCard: return rank < 10;
+        case StartCard::AnyKing: return rank << 48;
+        case StartCard::AnyAce: return rank;
+        case StartCard::AnyQueen: return rank << 44;
+        case StartCard::FaceCard: return 0xfffull << 40;  // jacks, queens and kings
         // The editor's "any two, six, seven" accept only that rank, as their markers show.
-        case StartCard::AnyTwo: return rank != 1;
-        case StartCard::AnySix: return rank != 5;
-        case StartCard::AnySeven: return rank != 6;
-        default: return false;  // any card
+        case StartCard::AnyTwo: return rank << 4;
+        case StartCard::AnySix: return rank << 20;
+        case StartCard::AnySeven: return rank << 24;
+        default: return (uint64_t{1} << 52) - 1;  // any card
     }
 }
+// Whether an empty pile with that start code refuses the card.
+inline bool startForbids(int start, int value) { return !(startValues(start) >> value & 1); }
+
 // Whether a rank building code allows d = rank(top card) - rank(card placed).
 // Asked for every card against every pile, so answered from bit tables
 // rather than by a branch per code: bit d + 16 of a code's word is set
 // where the code allows d.
-inline bool rankBuildHolds(int rankBuild, int d) {
+constexpr bool rankBuildHolds(int rankBuild, int d) {
     constexpr uint32_t allowed[5] = {
         1u << 15,               // up: d == -1
         1u << 17,               // down: d == 1
@@ -51,10 +55,14 @@ inline bool rankBuildHolds(int rankBuild, int d) {
 // Nibble c of the word holds, for code c, the suit differences (x & 3) it
 // allows: same colour {0, 1}, opposite colour {2, 3}, same suit {0},
 // different suit {1, 2, 3}.
-inline bool suitBuildHolds(int suitBuild, int x) {
+constexpr bool suitBuildHolds(int suitBuild, int x) {
     if (static_cast<uint32_t>(suitBuild) > 3) return true;  // any suit
     return 0xE1C3u >> (suitBuild * 4 + (x & 3)) & 1;
 }
+
+// The card values that building codes let go onto a card of value `top`,
+// one bit each: the rank rule and the suit rule of every value, looked up.
+uint64_t buildValues(int rankBuild, int suitBuild, int top);
 
 // What a pile accepts as the table stands: every test of canPlace that
 // depends neither on the moving cards nor on the pile they come from, made
@@ -72,16 +80,12 @@ struct Acceptance {
     bool waitsUnlessReserve;  // refuses cards that do not come from a reserve
     bool foundation;
     bool asksSource;    // one of the three above, or a pile that plays to foundations only could be the source
-    int start, top, rankBuild, suitBuild;
+    int top;            // the top card's value, when not empty
     int room;           // cards that still fit
+    uint64_t values;    // the values its start code or building rules let go on it
 
     bool accepts(int source, int value, int n) const {
-        if (never || n > room || (oneCard && n != 1)) return false;
-        if (empty) {
-            if (startForbids(start, value)) return false;
-        } else if (!rankBuildHolds(rankBuild, rankOf(top) - rankOf(value)) || !suitBuildHolds(suitBuild, top ^ value)) {
-            return false;
-        }
+        if (never || n > room || (oneCard && n != 1) || !(values >> value & 1)) return false;
         return !asksSource || sourceRulesHold(source, value);
     }
     // The rules that depend on the source pile, and those that compare the

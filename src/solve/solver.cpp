@@ -40,23 +40,7 @@ struct Analysis {
 
     Analysis(const GameRules& r, bool prune) {
         decks = r.deckSize / 52;
-        // What each pile takes, by value.
-        for (int p = 0; p < r.pileCount; ++p) {
-            const PileRules& q = r.piles[p];
-            startValues[p] = 0;
-            for (int v = 0; v < 52; ++v)
-                if (!startForbids(q.startCard, v)) startValues[p] |= uint64_t{1} << v;
-            for (int top = 0; top < 13; ++top) {
-                rankValues[p][top] = 0;
-                for (int rank = 0; rank < 13; ++rank)
-                    if (rankBuildHolds(q.rankBuild, top - rank)) rankValues[p][top] |= uint64_t{0xf} << 4 * rank;
-            }
-            for (int top = 0; top < 4; ++top) {
-                suitValues[p][top] = 0;
-                for (int suit = 0; suit < 4; ++suit)
-                    if (suitBuildHolds(q.suitBuild, top ^ suit)) suitValues[p][top] |= 0x1111111111111ull << suit;
-            }
-        }
+        rules = &r;
         // Interchangeable piles: the same rules, and nothing that reads the
         // layout order (deals to waste piles, gathering for a redeal, the
         // pile above, the four-suit discard, the stock) or sends cards to
@@ -206,8 +190,7 @@ struct Analysis {
                 suited = false;
             }
             if (q.has(PileFlags::foundation) || q.acceptCount == Accept::Nothing) continue;
-            for (int v = 0; v < 52; ++v)
-                if (!startForbids(q.startCard, v)) intoSpace |= uint64_t{1} << v;
+            intoSpace |= startValues(q.startCard);
         }
         stuckCards = suited;
         for (int v = 0; v < 52; ++v) {
@@ -217,12 +200,11 @@ struct Analysis {
         }
     }
 
-    // The values pile p takes on a card of value `top` by its building
-    // rules, and into its space by its start rule.
-    uint64_t builds(int p, int top) const { return rankValues[p][top >> 2] & suitValues[p][top & 3]; }
-    uint64_t startValues[kMaxPiles];
-    uint64_t rankValues[kMaxPiles][13];
-    uint64_t suitValues[kMaxPiles][4];
+    // The values pile p takes on a card of value `top` by its building rules.
+    uint64_t builds(int p, int top) const {
+        return buildValues(rules->piles[p].rankBuild, rules->piles[p].suitBuild, top);
+    }
+    const GameRules* rules;
 
     // A card that can leave its pile neither for home, its card of the
     // suit below lying under it, nor for another pile, every card it could
@@ -820,9 +802,8 @@ private:
     uint64_t acceptedValues(const Acceptance& a, bool& exact) const {
         exact = true;
         if (a.never || a.room < 1) return 0;
-        const uint64_t values = a.empty ? an_.startValues[a.target] : an_.builds(a.target, a.top);
         exact = !a.asksSource;
-        return values;
+        return a.values;
     }
 
     // Makes the frame's children: every step, the forced moves after it,
@@ -1064,8 +1045,7 @@ private:
             if (top >= 0) {  // on a card, the pile's own building rules
                 accepts.empty = false;
                 accepts.top = top;
-                accepts.rankBuild = r_.piles[p].rankBuild;
-                accepts.suitBuild = r_.piles[p].suitBuild;
+                accepts.values = an_.builds(p, top);
             }
             for (int g = 0; g < offers.groups; ++g)
                 if (offers.offered[g].source != p &&
