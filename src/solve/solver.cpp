@@ -582,6 +582,7 @@ private:
     void forcedMoves(Table& t) {
         uint64_t home = 0;
         bool homeKnown = false;
+        Takes takes(t);
         for (bool again = true; again;) {
             again = false;
             for (int p = 0; p < r_.pileCount; ++p) {
@@ -594,6 +595,7 @@ private:
                     const Move m = Move::turn(p, n - 1);
                     apply(r_, t, m);
                     forced_.push_back(m);
+                    takes.known = 0;
                     again = true;
                     continue;
                 }
@@ -608,17 +610,34 @@ private:
                 if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
                 for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                     const int q = __builtin_ctzll(f);
-                    if (!placeable(t, p, q, v)) continue;
-                    if (!takesNoOnesPlace(t, p, q, v)) break;
+                    if (!placeable(takes, p, q, v)) continue;
+                    if (!takesNoOnesPlace(takes, home, p, q, v)) break;
                     const Move m = Move::place(p, n - 1, q);
                     apply(r_, t, m);
                     forced_.push_back(m);
+                    takes.known = 0;
                     again = true;
                     homeKnown = false;
                     break;
                 }
             }
         }
+    }
+
+    // What the piles take as forced moves make a table, each pile asked
+    // once until the next move.
+    struct Takes {
+        explicit Takes(const Table& table) : t(table) {}  // `of` left unfilled until asked
+        const Table& t;
+        PileMask known = 0;
+        Acceptance of[kMaxPiles];
+    };
+    const Acceptance& acceptanceOf(Takes& takes, int q) const {
+        if (!(takes.known & bit(q))) {
+            takes.of[q] = acceptance(r_, takes.t, q);
+            takes.known |= bit(q);
+        }
+        return takes.of[q];
     }
 
     int homeCount(const Table& t) const {
@@ -696,7 +715,8 @@ private:
     // foundation builds up or down, or a card could go to two different
     // foundations, or two copies of a card compete for one place, the
     // choice is left to the search.
-    bool takesNoOnesPlace(const Table& t, int p, int q, int v) const {
+    bool takesNoOnesPlace(Takes& takes, uint64_t homeValues, int p, int q, int v) const {
+        const Table& t = takes.t;
         auto twin = [&](int f) {
             if (an_.classOf[f] != an_.classOf[q] || t.count(f) != t.count(q)) return false;
             return t.empty(q) || valueOf(t.top(f)) == valueOf(t.top(q));
@@ -708,11 +728,13 @@ private:
                 ++twins;
                 continue;
             }
-            if (f != p && placeable(t, p, f, v)) return false;
+            if (f != p && placeable(takes, p, f, v)) return false;
         }
+        const Acceptance& accepts = acceptanceOf(takes, q);
+        if (an_.decks == 1 && !accepts.asksSource && !accepts.never && accepts.room >= 1)
+            return __builtin_popcountll((accepts.values | uint64_t{1} << v) & ~homeValues) <= twins;
         uint8_t home[52];
         cardsHome(t, home);
-        const Acceptance accepts = acceptance(r_, t, q);
         int wanting = 0;
         for (int x = 0; x < 52; ++x)
             if (home[x] < an_.decks && (x == v || accepts.accepts(p, x, 1))) wanting += an_.decks - home[x];
@@ -746,10 +768,10 @@ private:
 
     // Whether the top card of p may go onto q, asked as the pointer asks it:
     // with the card off its pile.
-    bool placeable(const Table& t, int p, int q, int value) const {
-        if (!(r_.reserves & bit(p))) return canPlace(r_, t, p, q, value, 1);
-        Table lifted = t;
-        lifted.moveCards(p, t.count(p) - 1, 1, r_.pileCount - 1);
+    bool placeable(Takes& takes, int p, int q, int value) const {
+        if (!(r_.reserves & bit(p))) return acceptanceOf(takes, q).accepts(p, value, 1);
+        Table lifted = takes.t;
+        lifted.moveCards(p, lifted.count(p) - 1, 1, r_.pileCount - 1);
         lifted.ends[r_.pileCount - 1] = static_cast<uint8_t>(lifted.ends[r_.pileCount - 1] - 1);
         return canPlace(r_, lifted, p, q, value, 1);
     }
