@@ -373,6 +373,7 @@ class Search {
 public:
     Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
         : r_(rules), an_(rules, limits.prune), limits_(limits), stop_(stop), prune_(limits.prune),
+          roundHome_(limits.prune && an_.safeMoves && an_.cycle && an_.perPress == 1),
           seen_(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2), start_(std::chrono::steady_clock::now()) {}
 
     // Two passes. Best first while the tables kept fit a budget: always the
@@ -577,6 +578,22 @@ private:
         return result;
     }
 
+    // What the piles take as forced moves make a table, each pile asked
+    // once until the next move.
+    struct Takes {
+        explicit Takes(const Table& table) : t(table) {}  // `of` left unfilled until asked
+        const Table& t;
+        PileMask known = 0;
+        Acceptance of[kMaxPiles];
+    };
+    const Acceptance& acceptanceOf(Takes& takes, int q) const {
+        if (!(takes.known & bit(q))) {
+            takes.of[q] = acceptance(r_, takes.t, q);
+            takes.known |= bit(q);
+        }
+        return takes.of[q];
+    }
+
     // Makes the moves that cannot hurt, until none is left: a face-down top
     // card turned up, and a card home that nothing could need where it lies.
     void forcedMoves(Table& t) {
@@ -621,24 +638,46 @@ private:
                     break;
                 }
             }
+            if (!again && roundHome_ && an_.cycleAt(t)) {
+                if (!homeKnown) {
+                    home = homeValues(t);
+                    homeKnown = true;
+                }
+                again = roundCardHome(t, takes, home);
+                homeKnown = !again;
+            }
         }
     }
 
-    // What the piles take as forced moves make a table, each pile asked
-    // once until the next move.
-    struct Takes {
-        explicit Takes(const Table& table) : t(table) {}  // `of` left unfilled until asked
-        const Table& t;
-        PileMask known = 0;
-        Acceptance of[kMaxPiles];
-    };
-    const Acceptance& acceptanceOf(Takes& takes, int q) const {
-        if (!(takes.known & bit(q))) {
-            takes.of[q] = acceptance(r_, takes.t, q);
-            takes.known |= bit(q);
+    // With one card a press and redeals unlimited, any card of the round
+    // can be had at any time: one that could go home and that nothing could
+    // need (as for a top card above) goes home at once. The presses that
+    // bring it to the waste's top are made too, as the line must show them.
+    bool roundCardHome(Table& t, Takes& takes, uint64_t home) {
+        uint8_t round[kMaxCards];
+        const int total = roundCards(t, round);
+        for (int i = 0; i < total; ++i) {
+            const int v = valueOf(round[i]);
+            if ((an_.needs[v] & ~home) != 0) continue;
+            for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
+                const int q = __builtin_ctzll(f);
+                if (!acceptanceOf(takes, q).accepts(an_.waste, v, 1)) continue;
+                if (!takesNoOnesPlace(takes, home, an_.waste, q, v)) break;
+                while (t.count(an_.waste) != i + 1) {
+                    const Move m = press(t);
+                    apply(r_, t, m);
+                    forced_.push_back(m);
+                }
+                const Move m = Move::place(an_.waste, i, q);
+                apply(r_, t, m);
+                forced_.push_back(m);
+                takes.known = 0;
+                return true;
+            }
         }
-        return takes.of[q];
+        return false;
     }
+
 
     int homeCount(const Table& t) const {
         int n = 0;
@@ -1129,6 +1168,7 @@ private:
     Limits limits_;
     const std::atomic<bool>* stop_;
     bool prune_;
+    bool roundHome_;  // cards of the round go home without a choice (roundCardHome)
     Seen seen_;
     std::chrono::steady_clock::time_point start_;
     std::vector<Frame> frames_;
