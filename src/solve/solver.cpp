@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -273,6 +274,9 @@ void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
     }
 }
+
+// hashCards reads a pile's last word whole: a table's last pile has room.
+static_assert(offsetof(Table, cards) + kMaxCards + 8 <= sizeof(Table), "a table's cards are followed by 8 bytes");
 
 // Two independent 64-bit hashes of the table, the same for tables that
 // differ only by which of two interchangeable piles holds what, and for the
@@ -595,7 +599,8 @@ private:
     }
 
     // Makes the moves that cannot hurt, until none is left: a face-down top
-    // card turned up, and a card home that nothing could need where it lies.
+    // card turned up, and a card home that nothing could need where it lies
+    // (a top card, or with the round as one, a card of the round).
     void forcedMoves(Table& t) {
         uint64_t home = 0;
         bool homeKnown = false;
@@ -677,7 +682,6 @@ private:
         }
         return false;
     }
-
 
     int homeCount(const Table& t) const {
         int n = 0;
@@ -792,6 +796,7 @@ private:
         uint8_t count[52];
         return cardsHome(t, count);
     }
+
     // The values every copy of which lies on a foundation no card leaves;
     // `count` gets how many copies of each value lie there.
     uint64_t cardsHome(const Table& t, uint8_t* count) const {
