@@ -37,6 +37,7 @@ struct Analysis {
     bool safeMoves = false;
     uint64_t needs[52];
     PileMask closedFoundations = 0;  // foundations no card ever leaves
+    PileMask choiceFrom = 0;         // piles no card leaves without a choice
     int decks = 1;
 
     Analysis(const GameRules& r, bool prune) {
@@ -94,6 +95,15 @@ struct Analysis {
             for (int v = 0; v < 52; ++v) needs[v] |= builds(p, v);
         }
         if (!closedFoundations) safeMoves = false;
+        // Waste piles a press deals more than one card onto: taking a card
+        // off one changes which cards later presses show once it is gathered
+        // again, so no card leaves one without a choice.
+        for (int w = 0; w < r.pileCount; ++w) {
+            if (!r.piles[w].has(PileFlags::waste)) continue;
+            if (r.piles[w].sizeLimit > 1) choiceFrom |= bit(w);
+            for (int s = 0; s < r.pileCount; ++s)
+                if (r.three && r.piles[s].has(PileFlags::dealThree)) choiceFrom |= bit(w);
+        }
         // An ace nothing is built on, with a foundation of its own always
         // free for it, is better home than anywhere else: no card needs to
         // be put on another to keep it waiting. That holds where an ace
@@ -621,7 +631,9 @@ private:
                     again = true;
                     continue;
                 }
-                if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation)) continue;
+                if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation) ||
+                    (an_.choiceFrom & bit(p)))
+                    continue;
                 if (!homeKnown) {
                     home = homeValues(t);
                     homeKnown = true;
