@@ -37,7 +37,7 @@ struct Analysis {
     bool safeMoves = false;
     uint64_t needs[52];
     PileMask closedFoundations = 0;  // foundations no card ever leaves
-    PileMask choiceFrom = 0;         // piles no card leaves without a choice
+    PileMask choiceFrom = 0;         // piles no card leaves without a choice while redeals remain
     int decks = 1;
 
     Analysis(const GameRules& r, bool prune) {
@@ -97,7 +97,10 @@ struct Analysis {
         if (!closedFoundations) safeMoves = false;
         // Waste piles a press deals more than one card onto: taking a card
         // off one changes which cards later presses show once it is gathered
-        // again, so no card leaves one without a choice.
+        // again, so no card leaves one without a choice while a redeal may
+        // come. Likewise any pile gathered for a redeal with others: how
+        // many cards each holds decides the order the gathering leaves them in.
+        if (__builtin_popcountll(r.gathered) > 1) choiceFrom |= r.gathered;
         for (int w = 0; w < r.pileCount; ++w) {
             if (!r.piles[w].has(PileFlags::waste)) continue;
             if (r.piles[w].sizeLimit > 1) choiceFrom |= bit(w);
@@ -632,7 +635,7 @@ private:
                     continue;
                 }
                 if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation) ||
-                    (an_.choiceFrom & bit(p)))
+                    ((an_.choiceFrom & bit(p)) && t.redealsLeft != 0))
                     continue;
                 if (!homeKnown) {
                     home = homeValues(t);
