@@ -101,12 +101,10 @@ struct Analysis {
         // come. Likewise any pile gathered for a redeal with others: how
         // many cards each holds decides the order the gathering leaves them in.
         if (__builtin_popcountll(r.gathered) > 1) choiceFrom |= r.gathered;
-        for (int w = 0; w < r.pileCount; ++w) {
-            if (!r.piles[w].has(PileFlags::waste)) continue;
-            if (r.piles[w].sizeLimit > 1) choiceFrom |= bit(w);
-            for (int s = 0; s < r.pileCount; ++s)
-                if (r.three && r.piles[s].has(PileFlags::dealThree)) choiceFrom |= bit(w);
-        }
+        bool dealsThree = false;
+        for (int p = 0; p < r.pileCount; ++p) dealsThree = dealsThree || (r.three && r.piles[p].has(PileFlags::dealThree));
+        for (int w = 0; w < r.pileCount; ++w)
+            if (r.piles[w].has(PileFlags::waste) && (dealsThree || r.piles[w].sizeLimit > 1)) choiceFrom |= bit(w);
         // An ace nothing is built on, with a foundation of its own always
         // free for it, is better home than anywhere else: no card needs to
         // be put on another to keep it waiting. That holds where an ace
