@@ -25,6 +25,9 @@ void dealFromStock(const GameRules& rules, Table& table, int stock, ChangeRecord
 // Gathers the redealt piles into the empty pile and deals the refilled
 // ones again; the redeals left are not counted down here.
 void redeal(const GameRules& rules, Table& table, int pile, ChangeRecord* record = nullptr);
+// The cards a press on the stock deals onto the waste pile: three when
+// dealing three, else the waste's size limit, else one.
+int cardsPerPress(const GameRules& rules, int stock, int waste);
 // The cards a redeal would gather.
 int redealCardCount(const GameRules& rules, const Table& table);
 

@@ -119,11 +119,8 @@ struct Effects {
 
     void dealFromStock(int stock) {
         bool chained = false;
-        const PileRules& s = rules.piles[stock];
         forEachPile(rules.wastes, [&](int w) {
-            int cards = (rules.three && s.has(PileFlags::dealThree)) ? 3
-                        : rules.piles[w].sizeLimit                      ? rules.piles[w].sizeLimit
-                                                                        : 1;
+            int cards = cardsPerPress(rules, stock, w);
             for (; cards > 0; --cards) {
                 if (t.empty(stock)) continue;
                 if (stateOf(t.top(stock)) == kFaceDown) {
@@ -297,6 +294,11 @@ void dealFromStock(const GameRules& rules, Table& t, int stock, ChangeRecord* re
     Effects{rules, t, record}.dealFromStock(stock);
 }
 void redeal(const GameRules& rules, Table& t, int pile, ChangeRecord* record) { Effects{rules, t, record}.redeal(pile); }
+int cardsPerPress(const GameRules& rules, int stock, int waste) {
+    if (rules.three && rules.piles[stock].has(PileFlags::dealThree)) return 3;
+    return rules.piles[waste].sizeLimit ? rules.piles[waste].sizeLimit : 1;
+}
+
 int redealCardCount(const GameRules& rules, const Table& t) {
     int n = 0;
     forEachPile(rules.gathered, [&](int p) { n += t.count(p); });

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/actions.h"
 #include "core/legality.h"
 #include "model/catalogue.h"
 
@@ -101,10 +102,11 @@ struct Analysis {
         // come. Likewise any pile gathered for a redeal with others: how
         // many cards each holds decides the order the gathering leaves them in.
         if (__builtin_popcountll(r.gathered) > 1) choiceFrom |= r.gathered;
-        bool dealsThree = false;
-        for (int p = 0; p < r.pileCount; ++p) dealsThree = dealsThree || (r.three && r.piles[p].has(PileFlags::dealThree));
-        for (int w = 0; w < r.pileCount; ++w)
-            if (r.piles[w].has(PileFlags::waste) && (dealsThree || r.piles[w].sizeLimit > 1)) choiceFrom |= bit(w);
+        for (int s = 0; s < r.pileCount; ++s)
+            if (r.piles[s].has(PileFlags::stock))
+                forEachPile(r.wastes, [&](int w) {
+                    if (cardsPerPress(r, s, w) > 1) choiceFrom |= bit(w);
+                });
         // An ace nothing is built on, with a foundation of its own always
         // free for it, is better home than anywhere else: no card needs to
         // be put on another to keep it waiting. That holds where an ace
@@ -146,7 +148,7 @@ struct Analysis {
         if (stocks == 1 && wastes == 1 && stock != waste) {
             const PileRules& s = r.piles[stock];
             const PileRules& w = r.piles[waste];
-            perPress = (r.three && s.has(PileFlags::dealThree)) ? 3 : w.sizeLimit ? w.sizeLimit : 1;
+            perPress = cardsPerPress(r, stock, waste);
             const uint32_t sFlags = PileFlags::stock | PileFlags::redealable | PileFlags::dealThree;
             cycle = (s.flags & ~sFlags) == 0 && s.acceptCount == Accept::Nothing && s.startCard == StartCard::Nothing &&
                     w.has(PileFlags::redealFaceDown) && !w.has(PileFlags::redealRefill | PileFlags::reserve) &&
