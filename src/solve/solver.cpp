@@ -36,6 +36,7 @@ struct Analysis {
     // where it lies: every card that could be built on it elsewhere is home
     // for good. needs[v]: the values that could be built on a card of value v.
     bool safeMoves = false;
+    bool readyHome = false;  // also when what needs it is next for home (see safeHome)
     uint64_t needs[52];
     PileMask closedFoundations = 0;  // foundations no card ever leaves
     PileMask choiceFrom = 0;         // piles no card leaves without a choice while redeals remain
@@ -129,6 +130,25 @@ struct Analysis {
             if (q.startCard >= 0 && q.startCard < 4) ++eachAce[q.startCard];
         }
         const bool roomForAces = anyAce >= 4 * decks || std::min({eachAce[0], eachAce[1], eachAce[2], eachAce[3]}) >= decks;
+        // A card waiting for its foundation's next place keeps it: in one
+        // deck, with every foundation built up in suit from an ace, no other
+        // card can take that place. Such a card that nothing could need
+        // (below) goes home the moment it is free, so it need not be kept a
+        // place to go: what could be built on it is as good home.
+        readyHome = acesAlone && roomForAces && safeMoves && decks == 1 && r.foundations == closedFoundations &&
+                    anyAce + eachAce[0] + eachAce[1] + eachAce[2] + eachAce[3] == __builtin_popcountll(r.foundations);
+        for (int p = 0; p < r.pileCount && readyHome; ++p) {
+            const PileRules& q = r.piles[p];
+            if (q.flags & waitFlags) readyHome = false;
+            // A card lifted with others on it is free to go home only when
+            // those could be built on it, and so are home or go first.
+            if (q.has(PileFlags::foundation) || q.removal == Removal::TopCard || q.removal == Removal::Nothing) continue;
+            for (int lower = 0; lower < 52 && readyHome; ++lower)
+                for (int upper = 0; upper < 52; ++upper)
+                    if (continuesRun(q, cardByte(lower, kFaceUp), cardByte(upper, kFaceUp)) && !(needs[lower] >> upper & 1) &&
+                        rankOf(upper) != 0)
+                        readyHome = false;
+        }
         if (acesAlone && roomForAces)
             for (int v = 0; v < 52; ++v)
                 for (int ace = 0; ace < 4; ++ace)
@@ -642,7 +662,7 @@ private:
                     homeKnown = true;
                 }
                 const int v = valueOf(top);
-                if ((an_.needs[v] & ~home) != 0) continue;
+                if (!safeHome(v, home)) continue;
                 if (n == 1 && (r_.spaces & bit(p)) && r_.fillers) continue;  // the space would be filled
                 if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
                 for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
@@ -678,7 +698,7 @@ private:
         const int total = roundCards(t, round);
         for (int i = 0; i < total; ++i) {
             const int v = valueOf(round[i]);
-            if ((an_.needs[v] & ~home) != 0) continue;
+            if (!safeHome(v, home)) continue;
             for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                 const int q = __builtin_ctzll(f);
                 if (!acceptanceOf(takes, q).accepts(an_.waste, v, 1)) continue;
@@ -696,6 +716,22 @@ private:
             }
         }
         return false;
+    }
+
+    // Whether nothing could need the card of value v where it lies, the
+    // values in `home` being home: every card that could be built on it is
+    // home, or (readyHome) is next for its foundation, with every card that
+    // could be built on it home: it would go home itself the moment it is
+    // free, and so is as well home as on this card.
+    bool safeHome(int v, uint64_t home) const {
+        const uint64_t wanted = an_.needs[v] & ~home;
+        if (!wanted) return true;
+        if (!an_.readyHome) return false;
+        const uint64_t next = ((home << 4) | 0xf) & ~home;  // each suit's next card, one deck built up from aces
+        if (wanted & ~next) return false;
+        for (uint64_t m = wanted; m; m &= m - 1)
+            if (an_.needs[__builtin_ctzll(m)] & ~home) return false;
+        return true;
     }
 
     int homeCount(const Table& t) const {
