@@ -192,6 +192,7 @@ struct Analysis {
                      !r.fillers && !r.spaces;
         for (int p = 0; p < r.pileCount; ++p)
             if (r.piles[p].flags & (waitFlags | readsOthers)) plain = false;
+        settledUnlessFrom = plain;
         for (int p = 0; p < r.pileCount && plain; ++p) {
             const PileRules& q = r.piles[p];
             if ((q.flags & special) || q.acceptCount == Accept::Nothing || q.removal == Removal::Nothing ||
@@ -260,6 +261,12 @@ struct Analysis {
     PileMask plainPiles = 0;
     bool roundWaits = false;
     bool emptiedWaits = false;
+
+    // A table whose forced moves are all made stays so after a move between
+    // piles other than foundations, but for the top card the move leaves
+    // on the pile it came from: no rule of the game reads where other
+    // cards lie (see forcedMoves).
+    bool settledUnlessFrom = false;
 
     bool cycle = false;  // the stock cycle applies to the game
     int stock = -1, waste = -1, perPress = 1;
@@ -621,8 +628,22 @@ private:
         explicit Takes(const Table& table) : t(table) {}  // `of` left unfilled until asked
         const Table& t;
         PileMask known = 0;
+        bool homeKnown = false;
+        uint64_t home = 0;  // the values some foundation no card leaves might take
         Acceptance of[kMaxPiles];
+        void forget() { known = 0, homeKnown = false; }
     };
+    uint64_t homeTakes(Takes& takes) const {
+        if (!takes.homeKnown) {
+            takes.home = 0;
+            for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
+                const Acceptance& a = acceptanceOf(takes, __builtin_ctzll(f));
+                if (!a.never && a.room >= 1) takes.home |= a.values;
+            }
+            takes.homeKnown = true;
+        }
+        return takes.home;
+    }
     const Acceptance& acceptanceOf(Takes& takes, int q) const {
         if (!(takes.known & bit(q))) {
             takes.of[q] = acceptance(r_, takes.t, q);
@@ -650,18 +671,19 @@ private:
                     const Move m = Move::turn(p, n - 1);
                     apply(r_, t, m);
                     forced_.push_back(m);
-                    takes.known = 0;
+                    takes.forget();
                     again = true;
                     continue;
                 }
                 if (!an_.safeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation) ||
                     ((an_.choiceFrom & bit(p)) && t.redealsLeft != 0))
                     continue;
+                const int v = valueOf(top);
+                if (!(homeTakes(takes) >> v & 1)) continue;
                 if (!homeKnown) {
                     home = homeValues(t);
                     homeKnown = true;
                 }
-                const int v = valueOf(top);
                 if (!safeHome(v, home)) continue;
                 if (n == 1 && (r_.spaces & bit(p)) && r_.fillers) continue;  // the space would be filled
                 if (findPickCard(r_, t, p, n - 1) != n - 1) continue;
@@ -672,7 +694,7 @@ private:
                     const Move m = Move::place(p, n - 1, q);
                     apply(r_, t, m);
                     forced_.push_back(m);
-                    takes.known = 0;
+                    takes.forget();
                     again = true;
                     homeKnown = false;
                     break;
@@ -689,6 +711,24 @@ private:
         }
     }
 
+    // Whether the step, made from a table with no forced move left, leaves
+    // none to make (nor a won table): it moves cards between piles other
+    // than foundations, the pile it takes them from may send none home
+    // without a choice, and the card it leaves there on top can neither be
+    // turned nor go home without a choice. Cards of the round were asked
+    // of with the round, which the step leaves as it was but for the card
+    // it takes.
+    bool stillSettled(const Table& t, const Step& step, bool cycle) const {
+        if (!an_.settledUnlessFrom || !step.hasMove || step.move.kind != Move::Place) return false;
+        const int p = step.move.from;
+        if ((an_.closedFoundations | r_.foundations) & bit(step.move.to) || (an_.choiceFrom & bit(p))) return false;
+        if (cycle && p == an_.waste) return roundHome_;
+        if (t.empty(p)) return true;
+        const uint8_t top = t.top(p);
+        if (stateOf(top) == kFaceDown) return false;
+        return !an_.safeMoves || !safeHome(valueOf(top), homeValues(t));
+    }
+
     // With one card a press and redeals unlimited, any card of the round
     // can be had at any time: one that could go home and that nothing could
     // need (as for a top card above) goes home at once. The presses that
@@ -696,9 +736,10 @@ private:
     bool roundCardHome(Table& t, Takes& takes, uint64_t home) {
         uint8_t round[kMaxCards];
         const int total = roundCards(t, round);
+        const uint64_t taken = homeTakes(takes);
         for (int i = 0; i < total; ++i) {
             const int v = valueOf(round[i]);
-            if (!safeHome(v, home)) continue;
+            if (!(taken >> v & 1) || !safeHome(v, home)) continue;
             for (PileMask f = an_.closedFoundations; f; f &= f - 1) {
                 const int q = __builtin_ctzll(f);
                 if (!acceptanceOf(takes, q).accepts(an_.waste, v, 1)) continue;
@@ -711,7 +752,7 @@ private:
                 const Move m = Move::place(an_.waste, i, q);
                 apply(r_, t, m);
                 forced_.push_back(m);
-                takes.known = 0;
+                takes.forget();
                 return true;
             }
         }
@@ -993,9 +1034,10 @@ private:
             child.forcedBegin = static_cast<uint32_t>(forced_.size());
             take(child.table, c.step);
             const Watch watch = watchFor(t, child.table, c.step, cycle);
-            forcedMoves(child.table);
+            const bool settled = stillSettled(child.table, c.step, cycle);
+            if (!settled) forcedMoves(child.table);
             child.forcedEnd = static_cast<uint32_t>(forced_.size());
-            if (isWon(r_, child.table)) {
+            if (!settled && isWon(r_, child.table)) {
                 won_ = children_.size();
                 children_.push_back({c.step, child.forcedBegin, child.forcedEnd, 0});
                 return true;
