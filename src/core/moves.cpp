@@ -493,7 +493,13 @@ void keepDistinctResults(const GameRules& rules, const Table& t, MoveList& out) 
 
 }  // namespace
 
-void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, const Acceptance* accepts) {
+namespace {
+
+// pileMoves, with `takers` (when given) the piles whose accepted values
+// hold each value: the only piles, but those asked with the cards lifted,
+// that may take a group whose lowest card has that value.
+void movesOfPile(const GameRules& rules, const Table& t, int p, MoveList& out, const Acceptance* accepts,
+                 const PileMask* takers) {
     const PileRules& pile = rules.piles[p];
     const int n = t.count(p);
     // A move is offered only when it changes the table.
@@ -552,7 +558,13 @@ void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, con
             accepts = own;
             acceptsReady = true;
         }
-        for (int q = 0; q < rules.pileCount; ++q) {
+        PileMask targets = (PileMask{1} << rules.pileCount) - 1;
+        if (takers && !fromReserve) {
+            targets = takers[value] | bit(p);
+            if (p + 1 < rules.pileCount && rules.piles[p + 1].has(PileFlags::rankOfPileAbove)) targets |= bit(p + 1);
+        }
+        for (; targets; targets &= targets - 1) {
+            const int q = __builtin_ctzll(targets);
             if (q == p && !backChanges) continue;
             const bool needsLift =
                 fromReserve || q == p || (q == p + 1 && rules.piles[q].has(PileFlags::rankOfPileAbove));
@@ -578,13 +590,28 @@ void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, con
     }
 }
 
-void legalMoves(const GameRules& rules, const Table& t, MoveList& out, bool distinct) {
+}  // namespace
+
+void pileMoves(const GameRules& rules, const Table& t, int p, MoveList& out, const Acceptance* accepts) {
+    movesOfPile(rules, t, p, out, accepts, nullptr);
+}
+
+void legalMoves(const GameRules& rules, const Table& t, MoveList& out, const Acceptance* accepts, PileMask skip) {
     out.size = 0;
     out.overflow = false;
+    // Which piles may take each value, so that each group asks only those.
+    PileMask takers[52] = {};
+    for (int q = 0; q < rules.pileCount; ++q)
+        for (uint64_t v = accepts[q].never ? 0 : accepts[q].values; v; v &= v - 1) takers[__builtin_ctzll(v)] |= bit(q);
+    for (int p = 0; p < rules.pileCount; ++p)
+        if (!(skip & bit(p))) movesOfPile(rules, t, p, out, accepts, takers);
+    if (rules.groupables && rules.hasDiscardRules()) DiscardFinder{rules, t, out}.run();
+}
+
+void legalMoves(const GameRules& rules, const Table& t, MoveList& out, bool distinct) {
     Acceptance accepts[kMaxPiles];
     for (int q = 0; q < rules.pileCount; ++q) accepts[q] = acceptance(rules, t, q);
-    for (int p = 0; p < rules.pileCount; ++p) pileMoves(rules, t, p, out, accepts);
-    if (rules.groupables && rules.hasDiscardRules()) DiscardFinder{rules, t, out}.run();
+    legalMoves(rules, t, out, accepts, 0);
     if (distinct && rules.resultsMayCoincide) keepDistinctResults(rules, t, out);
 }
 

@@ -109,6 +109,9 @@ struct Acceptance;
 // when given, is what every pile accepts at this table (acceptance()).
 void pileMoves(const GameRules& rules, const Table& table, int pile, MoveList& out,
                const Acceptance* accepts = nullptr);
+// The moves of legalMoves without `distinct`, but for those of the piles in
+// `skip`, with what every pile accepts at this table already asked.
+void legalMoves(const GameRules& rules, const Table& table, MoveList& out, const Acceptance* accepts, PileMask skip);
 
 // Makes the move on the table, then everything the rules do by themselves
 // after it. The move must be one legalMoves lists (or one the pointer or

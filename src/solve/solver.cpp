@@ -719,9 +719,21 @@ private:
     // of with the round, which the step leaves as it was but for the card
     // it takes.
     bool stillSettled(const Table& t, const Step& step, bool cycle) const {
-        if (!an_.settledUnlessFrom || !step.hasMove || step.move.kind != Move::Place) return false;
+        if (!an_.settledUnlessFrom) return false;
+        // Presses alone, round the round: its cards were asked of with the
+        // round, or may not leave the waste without a choice.
+        if (!step.hasMove)
+            return step.presses && cycle && (roundHome_ || ((an_.choiceFrom & bit(an_.waste)) && t.redealsLeft != 0));
+        if (step.move.kind != Move::Place) return false;
         const int p = step.move.from;
-        if ((an_.closedFoundations | r_.foundations) & bit(step.move.to) || (an_.choiceFrom & bit(p))) return false;
+        if ((an_.closedFoundations | r_.foundations) & bit(step.move.to)) return false;
+        if (an_.choiceFrom & bit(p)) {
+            // Nothing leaves such a pile without a choice while a redeal may
+            // come; the card taken off it is asked of where it lands.
+            if (t.redealsLeft == 0) return false;
+            const uint8_t landed = t.top(step.move.to);
+            return !an_.safeMoves || stateOf(landed) != kFaceUp || !safeHome(valueOf(landed), homeValues(t));
+        }
         if (cycle && p == an_.waste) return roundHome_;
         if (t.empty(p)) return true;
         const uint8_t top = t.top(p);
@@ -970,9 +982,13 @@ private:
     bool expand(Frame& f) {
         const Table& t = f.table;
         candidates_.clear();
-        legalMoves(r_, t, list_, false);
-        if (list_.overflow) cutOff_ = true;
         const bool cycle = an_.cycleAt(t);
+        // What every pile takes, asked once for the moves and the round;
+        // with the round, the stock's own presses are left to it.
+        Acceptance accepts[kMaxPiles];
+        for (int q = 0; q < r_.pileCount; ++q) accepts[q] = acceptance(r_, t, q);
+        legalMoves(r_, t, list_, accepts, cycle ? bit(an_.stock) : 0);
+        if (list_.overflow) cutOff_ = true;
         if (!cycle) {
             for (const Move& m : list_) addStep(t, 0, &m);
         } else {
@@ -986,13 +1002,11 @@ private:
             const int total = roundCards(t, round);
             // Which values each pile may take from the waste: by value alone
             // where its rules say no more, else asked card by card.
-            Acceptance accepts[kMaxPiles];
             uint64_t takes[kMaxPiles], wanted = 0;
             bool exact[kMaxPiles];
             for (int target = 0; target < r_.pileCount; ++target) {
                 takes[target] = 0;
                 if (target == an_.waste || target == an_.stock) continue;
-                accepts[target] = acceptance(r_, t, target);
                 takes[target] = acceptedValues(accepts[target], exact[target]);
                 wanted |= takes[target];
             }
