@@ -201,6 +201,13 @@ struct Analysis {
             plainPiles |= bit(p);
         }
         roundWaits = cycle && perPress == 1 && plainPiles;
+        for (int p = 0; p < r.pileCount; ++p) {
+            const PileRules& q = r.piles[p];
+            const bool runs = q.removal == Removal::AnySuitRun || q.removal == Removal::SameColourRun ||
+                              q.removal == Removal::AlternatingRun || q.removal == Removal::SameSuitRun ||
+                              q.removal == Removal::ChangingSuitRun;
+            if (runs && !q.has(PileFlags::foundation)) runPiles |= bit(p);
+        }
         // Whole piles wait only where whatever is built on a run continues
         // it, so that the pile can still be lifted whole later.
         emptiedWaits = plainPiles != 0;
@@ -259,6 +266,7 @@ struct Analysis {
     //    of the round onto a plain pile only when a card another pile offers
     //    can be built on it, directly or on a chain of round cards.
     PileMask plainPiles = 0;
+    PileMask runPiles = 0;  // piles other than foundations that give up runs
     bool roundWaits = false;
     bool emptiedWaits = false;
 
@@ -957,10 +965,11 @@ private:
         for (int p = 0; p < r_.pileCount; ++p) {
             const PileRules& pile = r_.piles[p];
             if (pile.has(PileFlags::stock)) continue;
-            for (int i = t.begin(p); i < t.end(p); ++i) {
-                down += stateOf(t.cards[i]) == kFaceDown;
-                if (i > t.begin(p) && !pile.has(PileFlags::foundation) && continuesRun(pile, t.cards[i - 1], t.cards[i]))
-                    ++ordered;
+            const uint8_t* c = t.cards + t.begin(p);
+            const bool runs = an_.runPiles & bit(p);  // only there can a card continue a run
+            for (int i = 0, n = t.count(p); i < n; ++i) {
+                down += stateOf(c[i]) == kFaceDown;
+                if (runs && i > 0 && stateOf(c[i - 1]) == kFaceUp && continuesRun(pile, c[i - 1], c[i])) ++ordered;
             }
         }
         return 60 * cardsOnFoundations(r_, t) - 30 * down + kOrderedWeight * ordered;
