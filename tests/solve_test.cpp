@@ -183,6 +183,41 @@ TEST(Solver, LeavingMovesOutChangesNoAnswer) {
     EXPECT_GE(unwinnable, 10);
 }
 
+// A card is sent home without a choice only when no card it could hold
+// is still needed elsewhere. Here the five of suit 2 must hold a four of
+// suit 0, the only way to free the three under it; that four is not next
+// for its foundation (which waits for the three), so the five stays.
+TEST(Solver, ACardThatMayBeNeededStaysOut) {
+    const core::GameRules rules = rulesOf(827, 0, {false, true});
+    core::Table t = core::startTable(rules);
+    auto card = [](int rank, int suit, int state) { return core::cardByte(rank * 4 + suit, state); };
+    const int homeRanks[4] = {2, 3, 4, 3};  // each suit's cards home, from its ace
+    uint8_t stock[52];
+    int stocked = 0, tableau = 0;
+    for (int suit = 0; suit < 4; ++suit)
+        for (int rank = homeRanks[suit]; rank < 13; ++rank)
+            if (!(suit == 0 && rank <= 3) && !(suit == 2 && rank == 4) && !(suit == 3 && rank == 4))
+                stock[stocked++] = card(rank, suit, kFaceDown);
+    for (int p = 0; p < rules.pileCount; ++p) {
+        const core::PileRules& pile = rules.piles[p];
+        uint8_t cards[13];
+        int n = 0;
+        if (pile.has(PileFlags::foundation)) {
+            for (int rank = 0; rank < homeRanks[suitOf(pile.startCard)]; ++rank) cards[n++] = card(rank, suitOf(pile.startCard), kFaceUp);
+        } else if (pile.has(PileFlags::stock)) {
+            t.replace(p, stock, stocked);
+            continue;
+        } else if (!pile.has(PileFlags::waste) && tableau++ == 0) {
+            // The four's other place, face down under the three.
+            cards[n++] = card(4, 3, kFaceDown), cards[n++] = card(2, 0, kFaceDown), cards[n++] = card(3, 0, kFaceUp);
+        } else if (!pile.has(PileFlags::waste) && tableau == 2) {
+            cards[n++] = card(4, 2, kFaceUp);
+        }
+        t.replace(p, cards, n);
+    }
+    EXPECT_EQ(solve::solve(rules, t, {1'000'000, 20000}).verdict, solve::Verdict::Winnable);
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 10 with unlimited redeals takes millions of tables to decide.
     const core::GameRules rules = rulesOf(827, 10, {false, true});
