@@ -734,7 +734,7 @@ private:
             return step.presses && cycle && (roundHome_ || ((an_.choiceFrom & bit(an_.waste)) && t.redealsLeft != 0));
         if (step.move.kind != Move::Place) return false;
         const int p = step.move.from;
-        if ((an_.closedFoundations | r_.foundations) & bit(step.move.to)) return false;
+        if (r_.foundations & bit(step.move.to)) return false;
         if (an_.choiceFrom & bit(p)) {
             // Nothing leaves such a pile without a choice while a redeal may
             // come; the card taken off it is asked of where it lands.
