@@ -143,6 +143,11 @@ struct Analysis {
             // A card lifted with others on it is free to go home only when
             // those could be built on it, and so are home or go first.
             if (q.has(PileFlags::foundation) || q.removal == Removal::TopCard || q.removal == Removal::Nothing) continue;
+            bool asked = false;  // a pile before with the same run and building rules
+            for (int o = 0; o < p && !asked; ++o)
+                asked = !r.piles[o].has(PileFlags::foundation) && r.piles[o].removal == q.removal &&
+                        r.piles[o].rankBuild == q.rankBuild && r.piles[o].suitBuild == q.suitBuild;
+            if (asked) continue;
             for (int lower = 0; lower < 52 && readyHome; ++lower)
                 for (int upper = 0; upper < 52; ++upper)
                     if (continuesRun(q, cardByte(lower, kFaceUp), cardByte(upper, kFaceUp)) && !(needs[lower] >> upper & 1) &&
@@ -726,7 +731,9 @@ private:
     // turned nor go home without a choice. Cards of the round were asked
     // of with the round, which the step leaves as it was but for the card
     // it takes.
-    bool stillSettled(const Table& t, const Step& step, bool cycle) const {
+    // `home`: the values home on the table the step was made from, which a
+    // step that sends nothing home leaves as they were.
+    bool stillSettled(const Table& t, const Step& step, bool cycle, uint64_t home) const {
         if (!an_.settledUnlessFrom) return false;
         // Presses alone, round the round: its cards were asked of with the
         // round, or may not leave the waste without a choice.
@@ -740,13 +747,13 @@ private:
             // come; the card taken off it is asked of where it lands.
             if (t.redealsLeft == 0) return false;
             const uint8_t landed = t.top(step.move.to);
-            return !an_.safeMoves || stateOf(landed) != kFaceUp || !safeHome(valueOf(landed), homeValues(t));
+            return !an_.safeMoves || stateOf(landed) != kFaceUp || !safeHome(valueOf(landed), home);
         }
         if (cycle && p == an_.waste) return roundHome_;
         if (t.empty(p)) return true;
         const uint8_t top = t.top(p);
         if (stateOf(top) == kFaceDown) return false;
-        return !an_.safeMoves || !safeHome(valueOf(top), homeValues(t));
+        return !an_.safeMoves || !safeHome(valueOf(top), home);
     }
 
     // With one card a press and redeals unlimited, any card of the round
@@ -1043,6 +1050,7 @@ private:
         parentOffers_.ready = false;
         // Cards become stuck only when cards they could be built on go home.
         const int homeBefore = an_.stuckCards ? homeCount(t) : 0;
+        const uint64_t homeNow = an_.settledUnlessFrom && an_.safeMoves ? homeValues(t) : 0;
         f.forcedAfter = static_cast<uint32_t>(forced_.size());
         f.childrenBegin = static_cast<uint32_t>(children_.size());
         // The children are made first and their keys looked up after, so
@@ -1057,7 +1065,7 @@ private:
             child.forcedBegin = static_cast<uint32_t>(forced_.size());
             take(child.table, c.step);
             const Watch watch = watchFor(t, child.table, c.step, cycle);
-            const bool settled = stillSettled(child.table, c.step, cycle);
+            const bool settled = stillSettled(child.table, c.step, cycle, homeNow);
             if (!settled) forcedMoves(child.table);
             child.forcedEnd = static_cast<uint32_t>(forced_.size());
             if (!settled && isWon(r_, child.table)) {
