@@ -218,6 +218,40 @@ TEST(Solver, ACardThatMayBeNeededStaysOut) {
     EXPECT_EQ(solve::solve(rules, t, {1'000'000, 20000}).verdict, solve::Verdict::Winnable);
 }
 
+// A card of the stock round that may go home waits there only until the
+// next card of its suit could follow it. Here the three of suit 2 must go
+// home from the round, by choice (the two of suit 0 could still be built on
+// it), for the four on top of a pile to follow it and free the cards of
+// suit 0 under that four; no other move leads anywhere.
+TEST(Solver, ACardOfTheRoundGoesHomeWhenTheNextCanFollow) {
+    const core::GameRules rules = rulesOf(827, 0, {false, true});
+    core::Table t = core::startTable(rules);
+    auto card = [](int rank, int suit, int state) { return core::cardByte(rank * 4 + suit, state); };
+    const int homeRanks[4] = {0, 13, 2, 13};
+    uint8_t round[13];
+    int n = 0, tableau = 0;
+    round[n++] = card(2, 2, kFaceDown);
+    for (int rank = 4; rank < 13; ++rank) round[n++] = card(rank, 2, kFaceDown);
+    for (int p = 0; p < rules.pileCount; ++p) {
+        const core::PileRules& pile = rules.piles[p];
+        uint8_t cards[13];
+        int k = 0;
+        if (pile.has(PileFlags::foundation)) {
+            for (int rank = 0; rank < homeRanks[suitOf(pile.startCard)]; ++rank) cards[k++] = card(rank, suitOf(pile.startCard), kFaceUp);
+        } else if (pile.has(PileFlags::stock)) {
+            t.replace(p, round, n);
+            continue;
+        } else if (!pile.has(PileFlags::waste) && tableau++ == 0) {
+            for (int rank = 2; rank >= 0; --rank) cards[k++] = card(rank, 0, kFaceDown);
+            cards[k++] = card(3, 2, kFaceUp);
+        } else if (!pile.has(PileFlags::waste) && tableau == 2) {
+            for (int rank = 12; rank >= 3; --rank) cards[k++] = card(rank, 0, rank == 3 ? kFaceUp : kFaceDown);
+        }
+        t.replace(p, cards, k);
+    }
+    EXPECT_EQ(solve::solve(rules, t, {1'000'000, 20000}).verdict, solve::Verdict::Winnable);
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 10 with unlimited redeals takes millions of tables to decide.
     const core::GameRules rules = rulesOf(827, 10, {false, true});

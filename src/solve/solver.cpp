@@ -227,19 +227,20 @@ struct Analysis {
 
         // Cards stuck for good: one deck, every foundation closed and built
         // up in suit from an ace, and every card that lies in a plain pile.
-        bool suited = decks == 1 && plain && r.foundations && r.foundations == closedFoundations;
+        upInSuit = decks == 1 && r.foundations && r.foundations == closedFoundations;
+        bool plainElsewhere = plain;
         for (int p = 0; p < r.pileCount; ++p) {
             const PileRules& q = r.piles[p];
             if (q.has(PileFlags::foundation)) {
                 const bool ace = q.startCard == StartCard::AnyAce || (q.startCard >= 0 && q.startCard < 4);
-                suited = suited && ace && q.rankBuild == RankBuild::Up && q.suitBuild == SuitBuild::SameSuit;
+                upInSuit = upInSuit && ace && q.rankBuild == RankBuild::Up && q.suitBuild == SuitBuild::SameSuit;
             } else if (!(plainPiles & bit(p)) && !q.has(PileFlags::stock | PileFlags::waste)) {
-                suited = false;
+                plainElsewhere = false;
             }
             if (q.has(PileFlags::foundation) || q.acceptCount == Accept::Nothing) continue;
             intoSpace |= startValues(q.startCard);
         }
-        stuckCards = suited;
+        stuckCards = upInSuit && plainElsewhere;
         for (int v = 0; v < 52; ++v) {
             parents[v] = 0;
             for (int x = 0; x < 52; ++x)
@@ -258,6 +259,7 @@ struct Analysis {
     // be built on being home or under it too, nor for an empty pile, will
     // never go home: the table cannot be won (`stuckCards`).
     bool stuckCards = false;
+    bool upInSuit = false;   // one deck, every foundation closed and built up in suit from an ace
     uint64_t parents[52];    // the values a card of value v could be built on
     uint64_t intoSpace = 0;  // the values an empty pile could take
 
@@ -431,6 +433,7 @@ public:
     Search(const GameRules& rules, const Limits& limits, const std::atomic<bool>* stop)
         : r_(rules), an_(rules, limits.prune), limits_(limits), stop_(stop), prune_(limits.prune),
           roundHome_(limits.prune && an_.safeMoves && an_.cycle && an_.perPress == 1),
+          roundWaitsHome_(roundHome_ && an_.upInSuit),
           seen_(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2), start_(std::chrono::steady_clock::now()) {}
 
     // Two passes. Best first while the tables kept fit a budget: always the
@@ -581,6 +584,14 @@ private:
         for (int i = t.begin(an_.waste); i < t.end(an_.waste); ++i) out[n++] = t.cards[i];
         for (int i = t.end(an_.stock) - 1; i >= t.begin(an_.stock); --i) out[n++] = t.cards[i];
         return n;
+    }
+
+    // The values of the cards of the stock and the waste.
+    uint64_t roundValues(const Table& t) const {
+        uint64_t values = 0;
+        for (int i = t.begin(an_.waste); i < t.end(an_.waste); ++i) values |= uint64_t{1} << valueOf(t.cards[i]);
+        for (int i = t.begin(an_.stock); i < t.end(an_.stock); ++i) values |= uint64_t{1} << valueOf(t.cards[i]);
+        return values;
     }
 
     // The table as the presses leave it with `position` cards dealt in the
@@ -979,7 +990,17 @@ private:
                 if (runs && i > 0 && stateOf(c[i - 1]) == kFaceUp && continuesRun(pile, c[i - 1], c[i])) ++ordered;
             }
         }
-        return 60 * cardsOnFoundations(r_, t) - 30 * down + kOrderedWeight * ordered;
+        // Cards of the round that wait to go home (roundWaitsHome_) count
+        // as home: each suit's cards from its next one while they lie in
+        // the round.
+        int ready = 0;
+        if (roundWaitsHome_ && an_.cycleAt(t)) {
+            uint64_t home = homeValues(t);
+            const uint64_t round = roundValues(t);
+            for (uint64_t next; (next = ((home << 4) | 0xf) & ~home & round); home |= next)
+                ready += __builtin_popcountll(next);
+        }
+        return 60 * (cardsOnFoundations(r_, t) + ready) - 30 * down + kOrderedWeight * ordered;
     }
 
     // The values of single cards the pile `a` was asked for takes. `exact`
@@ -1027,6 +1048,20 @@ private:
                 wanted |= takes[target];
             }
             const int start = t.count(an_.waste);
+            // A card of the round may go home at any time, and nothing else
+            // can take its place there: it may as well wait in the round
+            // until the next card of its suit is to follow it. So it goes
+            // home by choice only when that card could follow at once (lies
+            // in the round or face up on top of a pile); a king never need
+            // go by choice, going without a choice once all else is home.
+            uint64_t follows = ~uint64_t{0};
+            if (roundWaitsHome_) {
+                follows = roundValues(t);
+                for (int p = 0; p < r_.pileCount; ++p)
+                    if (!(r_.foundations & bit(p)) && !t.empty(p) && stateOf(t.top(p)) == kFaceUp)
+                        follows |= uint64_t{1} << valueOf(t.top(p));
+                follows >>= 4;
+            }
             const bool onRound = an_.onRound(t);
             int q = start;
             for (int presses = 1; presses <= 2 * total + 4; ++presses) {
@@ -1041,6 +1076,7 @@ private:
                 if (!(wanted >> value & 1)) continue;
                 for (int target = 0; target < r_.pileCount; ++target) {
                     if (!(takes[target] >> value & 1)) continue;
+                    if ((r_.foundations & bit(target)) && !(follows >> value & 1)) continue;
                     if (!exact[target] && !accepts[target].accepts(an_.waste, value, 1)) continue;
                     const Move m = Move::place(an_.waste, q - 1, target);
                     addRoundStep(t, static_cast<uint16_t>(presses), q, &m, value);
@@ -1298,6 +1334,9 @@ private:
     const std::atomic<bool>* stop_;
     bool prune_;
     bool roundHome_;  // cards of the round go home without a choice (roundCardHome)
+    // A card of the round goes home by choice only when the next card of
+    // its suit could follow it at once (see expand).
+    bool roundWaitsHome_;
     Seen seen_;
     std::chrono::steady_clock::time_point start_;
     std::vector<Frame> frames_;
