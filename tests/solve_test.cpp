@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 #include <unordered_set>
+#include <vector>
 
 #include "cli/solve_commands.h"
 #include "core/deal.h"
@@ -183,38 +184,48 @@ TEST(Solver, LeavingMovesOutChangesNoAnswer) {
     EXPECT_GE(unwinnable, 10);
 }
 
+uint8_t cardOf(int rank, int suit, int state) { return core::cardByte(rank * 4 + suit, state); }
+
+// A hand-made Klondike table: each suit's cards home up to homeRanks (from
+// its ace), the first tableau piles as given (bottom card first), the
+// stock holding the given cards (its top card last), the rest empty.
+core::Table handMadeKlondike(const core::GameRules& rules, const int homeRanks[4], const std::vector<uint8_t>& stock,
+                             const std::vector<std::vector<uint8_t>>& piles) {
+    core::Table t = core::startTable(rules);
+    size_t tableau = 0;
+    for (int p = 0; p < rules.pileCount; ++p) {
+        const core::PileRules& pile = rules.piles[p];
+        uint8_t cards[52];
+        size_t n = 0;
+        if (pile.has(PileFlags::foundation)) {
+            const int suit = suitOf(pile.startCard);
+            for (int rank = 0; rank < homeRanks[suit]; ++rank) cards[n++] = cardOf(rank, suit, kFaceUp);
+        } else if (pile.has(PileFlags::stock)) {
+            for (uint8_t c : stock) cards[n++] = c;
+        } else if (!pile.has(PileFlags::waste) && tableau < piles.size()) {
+            for (uint8_t c : piles[tableau++]) cards[n++] = c;
+        }
+        t.replace(p, cards, static_cast<int>(n));
+    }
+    return t;
+}
+
 // A card is sent home without a choice only when no card it could hold
 // is still needed elsewhere. Here the five of suit 2 must hold a four of
 // suit 0, the only way to free the three under it; that four is not next
 // for its foundation (which waits for the three), so the five stays.
 TEST(Solver, ACardThatMayBeNeededStaysOut) {
     const core::GameRules rules = rulesOf(827, 0, {false, true});
-    core::Table t = core::startTable(rules);
-    auto card = [](int rank, int suit, int state) { return core::cardByte(rank * 4 + suit, state); };
-    const int homeRanks[4] = {2, 3, 4, 3};  // each suit's cards home, from its ace
-    uint8_t stock[52];
-    int stocked = 0, tableau = 0;
+    const int homeRanks[4] = {2, 3, 4, 3};
+    std::vector<uint8_t> stock;
     for (int suit = 0; suit < 4; ++suit)
         for (int rank = homeRanks[suit]; rank < 13; ++rank)
             if (!(suit == 0 && rank <= 3) && !(suit == 2 && rank == 4) && !(suit == 3 && rank == 4))
-                stock[stocked++] = card(rank, suit, kFaceDown);
-    for (int p = 0; p < rules.pileCount; ++p) {
-        const core::PileRules& pile = rules.piles[p];
-        uint8_t cards[13];
-        int n = 0;
-        if (pile.has(PileFlags::foundation)) {
-            for (int rank = 0; rank < homeRanks[suitOf(pile.startCard)]; ++rank) cards[n++] = card(rank, suitOf(pile.startCard), kFaceUp);
-        } else if (pile.has(PileFlags::stock)) {
-            t.replace(p, stock, stocked);
-            continue;
-        } else if (!pile.has(PileFlags::waste) && tableau++ == 0) {
-            // The four's other place, face down under the three.
-            cards[n++] = card(4, 3, kFaceDown), cards[n++] = card(2, 0, kFaceDown), cards[n++] = card(3, 0, kFaceUp);
-        } else if (!pile.has(PileFlags::waste) && tableau == 2) {
-            cards[n++] = card(4, 2, kFaceUp);
-        }
-        t.replace(p, cards, n);
-    }
+                stock.push_back(cardOf(rank, suit, kFaceDown));
+    // The four's other place, face down under the three; the five alone.
+    const core::Table t = handMadeKlondike(
+        rules, homeRanks, stock,
+        {{cardOf(4, 3, kFaceDown), cardOf(2, 0, kFaceDown), cardOf(3, 0, kFaceUp)}, {cardOf(4, 2, kFaceUp)}});
     EXPECT_EQ(solve::solve(rules, t, {1'000'000, 20000}).verdict, solve::Verdict::Winnable);
 }
 
@@ -225,30 +236,13 @@ TEST(Solver, ACardThatMayBeNeededStaysOut) {
 // suit 0 under that four; no other move leads anywhere.
 TEST(Solver, ACardOfTheRoundGoesHomeWhenTheNextCanFollow) {
     const core::GameRules rules = rulesOf(827, 0, {false, true});
-    core::Table t = core::startTable(rules);
-    auto card = [](int rank, int suit, int state) { return core::cardByte(rank * 4 + suit, state); };
     const int homeRanks[4] = {0, 13, 2, 13};
-    uint8_t round[13];
-    int n = 0, tableau = 0;
-    round[n++] = card(2, 2, kFaceDown);
-    for (int rank = 4; rank < 13; ++rank) round[n++] = card(rank, 2, kFaceDown);
-    for (int p = 0; p < rules.pileCount; ++p) {
-        const core::PileRules& pile = rules.piles[p];
-        uint8_t cards[13];
-        int k = 0;
-        if (pile.has(PileFlags::foundation)) {
-            for (int rank = 0; rank < homeRanks[suitOf(pile.startCard)]; ++rank) cards[k++] = card(rank, suitOf(pile.startCard), kFaceUp);
-        } else if (pile.has(PileFlags::stock)) {
-            t.replace(p, round, n);
-            continue;
-        } else if (!pile.has(PileFlags::waste) && tableau++ == 0) {
-            for (int rank = 2; rank >= 0; --rank) cards[k++] = card(rank, 0, kFaceDown);
-            cards[k++] = card(3, 2, kFaceUp);
-        } else if (!pile.has(PileFlags::waste) && tableau == 2) {
-            for (int rank = 12; rank >= 3; --rank) cards[k++] = card(rank, 0, rank == 3 ? kFaceUp : kFaceDown);
-        }
-        t.replace(p, cards, k);
-    }
+    std::vector<uint8_t> round = {cardOf(2, 2, kFaceDown)}, underFour, spades;
+    for (int rank = 4; rank < 13; ++rank) round.push_back(cardOf(rank, 2, kFaceDown));
+    for (int rank = 2; rank >= 0; --rank) underFour.push_back(cardOf(rank, 0, kFaceDown));
+    underFour.push_back(cardOf(3, 2, kFaceUp));
+    for (int rank = 12; rank >= 3; --rank) spades.push_back(cardOf(rank, 0, rank == 3 ? kFaceUp : kFaceDown));
+    const core::Table t = handMadeKlondike(rules, homeRanks, round, {underFour, spades});
     EXPECT_EQ(solve::solve(rules, t, {1'000'000, 20000}).verdict, solve::Verdict::Winnable);
 }
 
