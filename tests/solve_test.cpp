@@ -246,6 +246,25 @@ TEST(Solver, ACardOfTheRoundGoesHomeWhenTheNextCanFollow) {
     EXPECT_EQ(solve::solve(rules, t, {1'000'000, 20000}).verdict, solve::Verdict::Winnable);
 }
 
+// A card of the round is put on a pile together with what is built on it,
+// and that may be more cards of the round. Here the five of suit 0 (W) must
+// leave the cards under it, and only a chain of two round cards, the seven
+// of suit 0 on the eight of suit 2 and the six of suit 2 on the seven,
+// gives it a place (the two other suits are home).
+TEST(Solver, CardsOfTheRoundCarryACardOfAPile) {
+    const core::GameRules rules = rulesOf(827, 0, {false, true});
+    const int homeRanks[4] = {3, 13, 4, 13};
+    std::vector<uint8_t> round;
+    for (int rank = 5; rank < 13; ++rank) round.push_back(cardOf(rank, 0, kFaceDown));
+    for (int rank = 5; rank < 13; ++rank)
+        if (rank != 7) round.push_back(cardOf(rank, 2, kFaceDown));
+    const core::Table t = handMadeKlondike(
+        rules, homeRanks, round,
+        {{cardOf(4, 2, kFaceDown), cardOf(3, 0, kFaceDown), cardOf(4, 0, kFaceUp)}, {cardOf(7, 2, kFaceUp)}});
+    const solve::Result r = solve::solve(rules, t, {1'000'000, 20000});
+    EXPECT_EQ(r.verdict, solve::Verdict::Winnable);
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 202 with unlimited redeals is lost, which takes millions of
     // tables to show: no order of the moves answers it sooner.

@@ -270,8 +270,9 @@ struct Analysis {
     //    pile left empty (`emptiedWaits`);
     //  - with one card a press and redeals unlimited (`roundWaits`), when
     //    every card of the round can be had at any time in any order, a card
-    //    of the round onto a plain pile only when a card another pile offers
-    //    can be built on it, directly or on a chain of round cards.
+    //    of the round onto a plain pile only together with what is built on
+    //    it: a card or run another pile offers, put on it directly or on a
+    //    chain of round cards put there with it (roundCardUses).
     PileMask plainPiles = 0;
     PileMask runPiles = 0;  // piles other than foundations that give up runs
     bool roundWaits = false;
@@ -554,14 +555,47 @@ private:
         int rank = 0;
     };
 
+    // A step from the table being expanded, with how promising it looks.
+    struct Candidate {
+        int score;
+        Step step;
+    };
+    // A child made and not yet looked up among the tables seen.
+    struct Pending {
+        Table table;
+        Key key;
+        Step step;
+        uint32_t forcedBegin, forcedEnd;
+        int score;
+    };
+
     Move press(const Table& t) const { return t.empty(an_.stock) ? Move::redeal(an_.stock) : Move::deal(an_.stock); }
+
+    // Presses on the stock that leave `position` cards of the round in the
+    // waste, kept as one entry among the moves made after a step (a deal
+    // flagged so) and written out press by press only for the line.
+    static constexpr uint8_t kRoundJump = 0x80;
+    Move roundJump(int position) const {
+        Move m = Move::deal(an_.stock);
+        m.flags = kRoundJump;
+        m.card = static_cast<uint8_t>(position);
+        return m;
+    }
+    static bool isRoundJump(const Move& m) { return m.kind == Move::Deal && (m.flags & kRoundJump); }
+    // Makes a move kept among those after a step.
+    void replay(Table& t, const Move& m) const {
+        if (isRoundJump(m))
+            setRound(t, m.card);
+        else
+            apply(r_, t, m);
+    }
 
     // The child's table, made from its parent's.
     Frame enter(const Frame& parent, const Child& c) const {
         Frame f{};
         f.table = parent.table;
         take(f.table, c.via);
-        for (uint32_t i = c.forcedBegin; i < c.forcedEnd; ++i) apply(r_, f.table, forced_[i]);
+        for (uint32_t i = c.forcedBegin; i < c.forcedEnd; ++i) replay(f.table, forced_[i]);
         f.via = c.via;
         f.forcedBegin = c.forcedBegin;
         f.forcedEnd = c.forcedEnd;
@@ -645,6 +679,14 @@ private:
                     }
                 }
                 for (uint32_t i = f.forcedBegin; i < f.forcedEnd; ++i) {
+                    if (isRoundJump(forced_[i])) {
+                        while (t.count(an_.waste) != forced_[i].card) {
+                            const Move m = press(t);
+                            apply(r_, t, m);
+                            result.line.push_back(m);
+                        }
+                        continue;
+                    }
                     apply(r_, t, forced_[i]);
                     result.line.push_back(forced_[i]);
                 }
@@ -792,10 +834,9 @@ private:
                 const int q = __builtin_ctzll(f);
                 if (!acceptanceOf(takes, q).accepts(an_.waste, v, 1)) continue;
                 if (!takesNoOnesPlace(takes, home, an_.waste, q, v)) break;
-                while (t.count(an_.waste) != i + 1) {
-                    const Move m = press(t);
-                    apply(r_, t, m);
-                    forced_.push_back(m);
+                if (t.count(an_.waste) != i + 1) {
+                    setRound(t, i + 1);
+                    forced_.push_back(roundJump(i + 1));
                 }
                 const Move m = Move::place(an_.waste, i, q);
                 apply(r_, t, m);
@@ -1103,30 +1144,27 @@ private:
         // that the table of seen keys is read while other children are made.
         size_t pending = 0;
         for (const Candidate& c : candidates_) {
-            if (pending == pending_.size()) pending_.emplace_back();
-            Pending& child = pending_[pending++];
-            child.table = t;
-            child.step = c.step;
-            child.score = c.score;
-            child.forcedBegin = static_cast<uint32_t>(forced_.size());
+            Pending& child = nextPending(pending, t, c.step, c.score);
             take(child.table, c.step);
             const Watch watch = watchFor(t, child.table, c.step, cycle);
             const bool settled = stillSettled(child.table, c.step, cycle, homeNow);
             if (!settled) forcedMoves(child.table);
             child.forcedEnd = static_cast<uint32_t>(forced_.size());
-            if (!settled && isWon(r_, child.table)) {
-                won_ = children_.size();
-                children_.push_back({c.step, child.forcedBegin, child.forcedEnd, 0});
-                return true;
-            }
-            if (prune_ && ((watch.kind != Watch::None && !worthMaking(t, child.table, watch, cycle)) ||
-                           (an_.stuckCards && homeCount(child.table) > homeBefore && stuck(child.table)))) {
-                forced_.resize(child.forcedBegin);
-                --pending;
+            if (!settled && wins(child)) return true;
+            if (prune_ && watch.kind == Watch::RoundCard && child.table.count(watch.to) == watch.toCount) {
+                // The card lies on the pile unused: the children are its uses.
+                const Table placed = child.table;
+                chain_.assign(forced_.begin() + child.forcedBegin, forced_.end());
+                drop(pending, child);
+                if (roundCardUses(t, placed, c.step, c.score, watch.to, 0, cycle, pending, homeBefore)) return true;
                 continue;
             }
-            child.key = canonicalKey(an_, child.table);
-            seen_.prefetch(child.key);
+            if (prune_ && ((watch.kind != Watch::None && !worthMaking(child.table, watch, cycle)) ||
+                           (an_.stuckCards && homeCount(child.table) > homeBefore && stuck(child.table)))) {
+                drop(pending, child);
+                continue;
+            }
+            lookAhead(child);
         }
         for (size_t i = 0; i < pending; ++i) {
             const Pending& child = pending_[i];
@@ -1145,6 +1183,124 @@ private:
                          [](const Child& a, const Child& b) { return a.rank > b.rank; });
         f.childrenEnd = static_cast<uint32_t>(children_.size());
         f.next = f.childrenBegin;
+        return false;
+    }
+
+    // A child waiting to be looked up: the next of pending_, from the
+    // table given, its moves after the step beginning at the end of forced_.
+    Pending& nextPending(size_t& pending, const Table& table, const Step& via, int score) {
+        if (pending == pending_.size()) pending_.emplace_back();
+        Pending& child = pending_[pending++];
+        child.table = table;
+        child.step = via;
+        child.score = score;
+        child.forcedBegin = static_cast<uint32_t>(forced_.size());
+        return child;
+    }
+    // Whether the child, its moves after the step ended, is won; it is then
+    // children_[won_].
+    bool wins(const Pending& child) {
+        if (!isWon(r_, child.table)) return false;
+        won_ = children_.size();
+        children_.push_back({child.step, child.forcedBegin, child.forcedEnd, 0});
+        return true;
+    }
+    // The last waiting child, left out with its moves.
+    void drop(size_t& pending, const Pending& child) {
+        forced_.resize(child.forcedBegin);
+        --pending;
+    }
+    // The child's key, the slot it goes to fetched ahead of the lookup.
+    void lookAhead(Pending& child) {
+        child.key = canonicalKey(an_, child.table);
+        seen_.prefetch(child.key);
+    }
+
+    // A card of the round put on pile q (`placed`, from the parent's
+    // table by the step `via` and the moves in chain_) is worth only what
+    // is then built on it, any other move being as well made before it: the
+    // children are the card with each of its uses, a card or run another
+    // pile offers put on it, or a card of the round put on it and used in
+    // turn. True when a child wins.
+    bool roundCardUses(const Table& parent, const Table& placed, const Step& via, int score, int q, int depth,
+                       bool cycle, size_t& pending, int homeBefore) {
+        const Acceptance accepts = acceptance(r_, placed, q);
+        // What the other piles offer is what they offered at the parent's
+        // table, unless a move without a choice changed them.
+        bool asParent = true;
+        for (const Move& m : chain_)
+            if (!(isRoundJump(m) || (m.kind == Move::Place && m.to == q))) asParent = false;
+        Offers fresh;
+        const Offers* offers = &parentOffers_;
+        if (!asParent) {
+            fresh.groups = gatherOffers(placed, q, cycle, -1, -1, fresh.offered);
+            fresh.total = roundCards(placed, fresh.round);
+            offers = &fresh;
+        } else if (!parentOffers_.ready) {
+            parentOffers_.groups = gatherOffers(parent, -1, cycle, -1, -1, parentOffers_.offered);
+            parentOffers_.total = roundCards(parent, parentOffers_.round);
+            parentOffers_.ready = true;
+        }
+        const uint64_t home = homeValues(placed);
+        for (int g = 0; g < offers->groups; ++g) {
+            const Group& o = offers->offered[g];
+            if (o.source == q || !accepts.accepts(o.source, o.value, o.count)) continue;
+            Step use;
+            use.hasMove = true;
+            use.move = Move::place(o.source, placed.count(o.source) - o.count, q);
+            Pending& child = nextPending(pending, placed, via, score + this->score(placed, use.move));
+            forced_.insert(forced_.end(), chain_.begin(), chain_.end());
+            apply(r_, child.table, use.move);
+            forced_.push_back(use.move);
+            const Watch watch = watchFor(placed, child.table, use, cycle);
+            if (!stillSettled(child.table, use, cycle, home)) forcedMoves(child.table);
+            child.forcedEnd = static_cast<uint32_t>(forced_.size());
+            if (wins(child)) return true;
+            if ((watch.kind != Watch::None && !worthMaking(child.table, watch, cycle)) ||
+                (an_.stuckCards && homeCount(child.table) > homeBefore && stuck(child.table))) {
+                drop(pending, child);
+                continue;
+            }
+            lookAhead(child);
+        }
+        // A chain of round cards is as long as the ranks allow; the bound
+        // only keeps a game whose piles build round the corner finite.
+        if (depth >= 13) return false;
+        uint8_t round[kMaxCards];
+        const int total = roundCards(placed, round);
+        for (int i = 0; i < total; ++i) {
+            if (!accepts.accepts(an_.waste, valueOf(round[i]), 1)) continue;
+            const size_t mark = chain_.size();
+            Table next = placed;
+            if (next.count(an_.waste) != i + 1) {
+                setRound(next, i + 1);
+                chain_.push_back(roundJump(i + 1));
+            }
+            Step put;
+            put.hasMove = true;
+            put.move = Move::place(an_.waste, i, q);
+            apply(r_, next, put.move);
+            chain_.push_back(put.move);
+            if (!stillSettled(next, put, cycle, home)) {
+                const size_t forcedMark = forced_.size();
+                forcedMoves(next);
+                chain_.insert(chain_.end(), forced_.begin() + static_cast<std::ptrdiff_t>(forcedMark), forced_.end());
+                forced_.resize(forcedMark);
+            }
+            if (next.count(q) != placed.count(q) + 1) {
+                // Something was done with it without a choice: a child as it stands.
+                Pending& child = nextPending(pending, next, via, score);
+                forced_.insert(forced_.end(), chain_.begin(), chain_.end());
+                child.forcedEnd = static_cast<uint32_t>(forced_.size());
+                if (wins(child)) return true;
+                lookAhead(child);
+            } else if (chainReaches(next, q, *offers)) {
+                // Used in turn, where a card another pile offers could follow
+                // on it or on more cards of the round.
+                if (roundCardUses(parent, next, via, score, q, depth + 1, cycle, pending, homeBefore)) return true;
+            }
+            chain_.resize(mark);
+        }
         return false;
     }
 
@@ -1175,24 +1331,12 @@ private:
         return w;
     }
 
-    // Whether the watched move lets something be done at once: for a card
-    // of the round, something built on it; for a whole pile, something put
-    // into the space it leaves. Moves made without a choice after it count
-    // too. `parent`: the table the move was made from.
-    bool worthMaking(const Table& parent, const Table& t, const Watch& w, bool cycle) {
-        if (t.count(w.to) != w.toCount) return true;
-        if (w.kind == Watch::RoundCard) {
-            // Only the round and the pile the card went to differ from the
-            // parent's table, so what the other piles and the round offer is
-            // gathered once for all its children.
-            if (!parentOffers_.ready) {
-                parentOffers_.groups = gatherOffers(parent, -1, cycle, -1, -1, parentOffers_.offered);
-                parentOffers_.total = roundCards(parent, parentOffers_.round);
-                parentOffers_.ready = true;
-            }
-            return chainReaches(t, w.to, parentOffers_, valueOf(t.top(w.to)));
-        }
-        if (t.count(w.from) != w.fromCount) return true;
+    // Whether the watched move lets something be done at once: something
+    // put into the space a whole pile leaves, or anything done without a
+    // choice after the move. (A card of the round that lies unused is
+    // made together with each of its uses instead: roundCardUses.)
+    bool worthMaking(const Table& t, const Watch& w, bool cycle) {
+        if (t.count(w.to) != w.toCount || t.count(w.from) != w.fromCount) return true;
         return canBuildOn(t, w.from, cycle, w.to, w.landed);
     }
 
@@ -1237,12 +1381,11 @@ private:
     bool canBuildOn(const Table& t, int p, bool cycle, int notFrom = -1, int notBase = -1) {
         offers_.groups = gatherOffers(t, p, cycle, notFrom, notBase, offers_.offered);
         offers_.total = cycle ? roundCards(t, offers_.round) : 0;
-        return chainReaches(t, p, offers_, -1);
+        return chainReaches(t, p, offers_);
     }
 
-    // The search of canBuildOn over the offers, leaving out those of pile p
-    // and one round card of value `taken` (the card just taken from it).
-    bool chainReaches(const Table& t, int p, const Offers& offers, int taken) {
+    // The search of canBuildOn over the offers, leaving out those of pile p.
+    bool chainReaches(const Table& t, int p, const Offers& offers) {
         Acceptance accepts = acceptance(r_, t, p);
         bool exact;
         uint64_t reach = acceptedValues(accepts, exact);
@@ -1252,14 +1395,7 @@ private:
             uint64_t offered = 0, round = 0, tried = 0;
             for (int g = 0; g < offers.groups; ++g)
                 if (offers.offered[g].source != p) offered |= uint64_t{1} << offers.offered[g].value;
-            for (int i = 0; i < offers.total; ++i) {
-                const int v = valueOf(offers.round[i]);
-                if (v == taken) {
-                    taken = -1;  // one copy taken
-                    continue;
-                }
-                round |= uint64_t{1} << v;
-            }
+            for (int i = 0; i < offers.total; ++i) round |= uint64_t{1} << valueOf(offers.round[i]);
             while (!(reach & offered)) {
                 const uint64_t fresh = reach & round & ~tried;
                 if (!fresh) return false;
@@ -1270,11 +1406,6 @@ private:
             return true;
         }
         bool used[kMaxCards] = {};
-        for (int i = 0; i < offers.total && taken >= 0; ++i)
-            if (valueOf(offers.round[i]) == taken) {
-                used[i] = true;
-                break;
-            }
         int chain[kMaxCards + 1];
         int depth = 0;
         chain[depth++] = t.empty(p) ? -1 : valueOf(t.top(p));
@@ -1327,19 +1458,6 @@ private:
         return s;
     }
 
-    struct Candidate {
-        int score;
-        Step step;
-    };
-    // A child made and not yet looked up among the tables seen.
-    struct Pending {
-        Table table;
-        Key key;
-        Step step;
-        uint32_t forcedBegin, forcedEnd;
-        int score;
-    };
-
     const GameRules& r_;
     const Analysis& an_;
     Limits limits_;
@@ -1356,10 +1474,10 @@ private:
     std::vector<Child> children_;
     size_t won_ = 0;
     std::vector<Move> forced_;
+    std::vector<Move> chain_;  // the moves after a round card's step (roundCardUses)
     std::vector<Candidate> candidates_;
     std::vector<Pending> pending_;  // grown only, its tables reused
     MoveList list_;
-    MoveList wasteMoves_;
     Offers offers_, parentOffers_;
     Table origin_;
     bool cutOff_ = false;
