@@ -1248,7 +1248,7 @@ private:
             Step use;
             use.hasMove = true;
             use.move = Move::place(o.source, placed.count(o.source) - o.count, q);
-            Pending& child = nextPending(pending, placed, via, score + this->score(placed, use.move));
+            Pending& child = nextPending(pending, placed, via, score);
             forced_.insert(forced_.end(), chain_.begin(), chain_.end());
             apply(r_, child.table, use.move);
             forced_.push_back(use.move);
@@ -1264,10 +1264,14 @@ private:
             lookAhead(child);
         }
         // A chain of round cards is as long as the ranks allow; the bound
-        // only keeps a game whose piles build round the corner finite.
+        // only keeps a game whose piles build round the corner finite. With
+        // two copies of each card the chains are too many to make each from
+        // every table: the card is then a child alone where a chain of
+        // round cards could follow it, as any other.
         if (depth >= 13) return false;
         uint8_t round[kMaxCards];
         const int total = roundCards(placed, round);
+        bool keep = false;
         for (int i = 0; i < total; ++i) {
             if (!accepts.accepts(an_.waste, valueOf(round[i]), 1)) continue;
             const size_t mark = chain_.size();
@@ -1297,9 +1301,20 @@ private:
             } else if (chainReaches(next, q, *offers)) {
                 // Used in turn, where a card another pile offers could follow
                 // on it or on more cards of the round.
+                if (an_.decks > 1) {
+                    keep = true;
+                    chain_.resize(mark);
+                    break;
+                }
                 if (roundCardUses(parent, next, via, score, q, depth + 1, cycle, pending, homeBefore)) return true;
             }
             chain_.resize(mark);
+        }
+        if (keep) {
+            Pending& child = nextPending(pending, placed, via, score);
+            forced_.insert(forced_.end(), chain_.begin(), chain_.end());
+            child.forcedEnd = static_cast<uint32_t>(forced_.size());
+            lookAhead(child);
         }
         return false;
     }
