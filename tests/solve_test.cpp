@@ -247,7 +247,7 @@ TEST(Solver, ACardOfTheRoundGoesHomeWhenTheNextCanFollow) {
 }
 
 // A card of the round is put on a pile together with what is built on it,
-// and that may be more cards of the round. Here the five of suit 0 (W) must
+// and that may be more cards of the round. Here the five of suit 0 must
 // leave the cards under it, and only a chain of two round cards, the seven
 // of suit 0 on the eight of suit 2 and the six of suit 2 on the seven,
 // gives it a place (the two other suits are home).

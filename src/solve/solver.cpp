@@ -1292,12 +1292,8 @@ private:
                 forced_.resize(forcedMark);
             }
             if (next.count(q) != placed.count(q) + 1) {
-                // Something was done with it without a choice: a child as it stands.
-                Pending& child = nextPending(pending, next, via, score);
-                forced_.insert(forced_.end(), chain_.begin(), chain_.end());
-                child.forcedEnd = static_cast<uint32_t>(forced_.size());
-                if (wins(child)) return true;
-                lookAhead(child);
+                // Something was done with it without a choice.
+                if (asItStands(pending, next, via, score)) return true;
             } else if (chainReaches(next, q, *offers)) {
                 // Used in turn, where a card another pile offers could follow
                 // on it or on more cards of the round.
@@ -1310,12 +1306,17 @@ private:
             }
             chain_.resize(mark);
         }
-        if (keep) {
-            Pending& child = nextPending(pending, placed, via, score);
-            forced_.insert(forced_.end(), chain_.begin(), chain_.end());
-            child.forcedEnd = static_cast<uint32_t>(forced_.size());
-            lookAhead(child);
-        }
+        return keep && asItStands(pending, placed, via, score);
+    }
+
+    // The table, made by the step `via` and the moves in chain_, as a child;
+    // true when it wins.
+    bool asItStands(size_t& pending, const Table& table, const Step& via, int score) {
+        Pending& child = nextPending(pending, table, via, score);
+        forced_.insert(forced_.end(), chain_.begin(), chain_.end());
+        child.forcedEnd = static_cast<uint32_t>(forced_.size());
+        if (wins(child)) return true;
+        lookAhead(child);
         return false;
     }
 
