@@ -528,11 +528,10 @@ public:
 
 private:
     // One edge of the search: presses on the stock (dealing, or redealing
-    // when it is empty), then a move, or the presses alone.
+    // when it is empty), if any, then a move.
     struct Step {
         uint16_t presses = 0;
         int16_t position = -1;  // where the presses leave the round: the cards then in the waste
-        bool hasMove = false;
         Move move;
     };
     // A child waiting to be searched: the step to it from its parent's
@@ -618,7 +617,7 @@ private:
 
     void take(Table& t, const Step& step) const {
         if (step.presses) setRound(t, step.position);
-        if (step.hasMove) apply(r_, t, step.move);
+        apply(r_, t, step.move);
     }
 
     // The cards of the stock and the waste in the order the stock deals
@@ -673,10 +672,8 @@ private:
                         apply(r_, t, m);
                         result.line.push_back(m);
                     }
-                    if (f.via.hasMove) {
-                        apply(r_, t, f.via.move);
-                        result.line.push_back(f.via.move);
-                    }
+                    apply(r_, t, f.via.move);
+                    result.line.push_back(f.via.move);
                 }
                 for (uint32_t i = f.forcedBegin; i < f.forcedEnd; ++i) {
                     if (isRoundJump(forced_[i])) {
@@ -798,10 +795,6 @@ private:
     // step that sends nothing home leaves as they were.
     bool stillSettled(const Table& t, const Step& step, bool cycle, uint64_t home) const {
         if (!an_.settledUnlessFrom) return false;
-        // Presses alone, round the round: its cards were asked of with the
-        // round, or may not leave the waste without a choice.
-        if (!step.hasMove)
-            return step.presses && cycle && (roundHome_ || ((an_.choiceFrom & bit(an_.waste)) && t.redealsLeft != 0));
         if (step.move.kind != Move::Place) return false;
         const int p = step.move.from;
         if (r_.foundations & bit(step.move.to)) return false;
@@ -1001,28 +994,20 @@ private:
         return canPlace(r_, lifted, p, q, value, 1);
     }
 
-    void addStep(const Table& t, uint16_t presses, const Move* m) {
+    void addStep(const Table& t, const Move& m) {
         Step step;
-        step.presses = presses;
-        if (m) {
-            step.hasMove = true;
-            step.move = *m;
-        }
-        candidates_.push_back({m ? score(t, *m) : 30, step});
+        step.move = m;
+        candidates_.push_back({score(t, m), step});
     }
 
     // A step of the round: presses to a point of it, then the waste card's move.
-    void addRoundStep(const Table& t, uint16_t presses, int position, const Move* m, int value) {
+    void addRoundStep(const Table& t, uint16_t presses, int position, const Move& m, int value) {
         Step step;
         step.presses = presses;
         step.position = static_cast<int16_t>(position);
-        int rank = 30;
-        if (m) {
-            step.hasMove = true;
-            step.move = *m;
-            rank = 250 + (r_.piles[m->to].has(PileFlags::foundation) ? 1000 : 0);
-            if (!t.empty(m->to) && suitOf(valueOf(t.top(m->to))) == suitOf(value)) rank += 30;
-        }
+        step.move = m;
+        int rank = 250 + (r_.piles[m.to].has(PileFlags::foundation) ? 1000 : 0);
+        if (!t.empty(m.to) && suitOf(valueOf(t.top(m.to))) == suitOf(value)) rank += 30;
         candidates_.push_back({rank - 2 * presses, step});
     }
 
@@ -1078,14 +1063,17 @@ private:
         legalMoves(r_, t, list_, accepts, cycle ? bit(an_.stock) : 0);
         if (list_.overflow) cutOff_ = true;
         if (!cycle) {
-            for (const Move& m : list_) addStep(t, 0, &m);
+            for (const Move& m : list_) addStep(t, m);
         } else {
             // Every move but the stock's, then the waste card's moves at each
             // point of the round the presses reach.
             for (const Move& m : list_)
-                if (m.kind != Move::Deal && m.kind != Move::Redeal) addStep(t, 0, &m);
+                if (m.kind != Move::Deal && m.kind != Move::Redeal) addStep(t, m);
             // The round from here, one press at a time, without making it:
-            // only the waste's top card differs from point to point.
+            // only the waste's top card differs from point to point. From a
+            // table off the round (a card taken out of a round dealt three),
+            // the presses go on through the redeal and the next round whole,
+            // so that the table at the round's end is no step of its own.
             uint8_t round[kMaxCards];
             const int total = roundCards(t, round);
             // Which values each pile may take from the waste: by value alone
@@ -1115,14 +1103,15 @@ private:
             }
             const bool onRound = an_.onRound(t);
             int q = start;
+            bool redealt = false;
             for (int presses = 1; presses <= 2 * total + 4; ++presses) {
                 q = q == total ? 0 : std::min(q + an_.perPress, total);
                 if (onRound && q == start) break;  // round the whole round
-                if (!onRound && q == total) {
-                    addRoundStep(t, static_cast<uint16_t>(presses), q, nullptr, 0);  // onto the round
-                    break;
+                if (!onRound && redealt && q == total) break;  // and the next round whole
+                if (q == 0) {
+                    redealt = true;
+                    continue;
                 }
-                if (q == 0) continue;
                 const int value = valueOf(round[q - 1]);
                 if (!(wanted >> value & 1)) continue;
                 for (int target = 0; target < r_.pileCount; ++target) {
@@ -1130,7 +1119,7 @@ private:
                     if ((r_.foundations & bit(target)) && !(follows >> value & 1)) continue;
                     if (!exact[target] && !accepts[target].accepts(an_.waste, value, 1)) continue;
                     const Move m = Move::place(an_.waste, q - 1, target);
-                    addRoundStep(t, static_cast<uint16_t>(presses), q, &m, value);
+                    addRoundStep(t, static_cast<uint16_t>(presses), q, m, value);
                 }
             }
         }
@@ -1246,7 +1235,6 @@ private:
             const Group& o = offers->offered[g];
             if (o.source == q || !accepts.accepts(o.source, o.value, o.count)) continue;
             Step use;
-            use.hasMove = true;
             use.move = Move::place(o.source, placed.count(o.source) - o.count, q);
             Pending& child = nextPending(pending, placed, via, score);
             forced_.insert(forced_.end(), chain_.begin(), chain_.end());
@@ -1281,7 +1269,6 @@ private:
                 chain_.push_back(roundJump(i + 1));
             }
             Step put;
-            put.hasMove = true;
             put.move = Move::place(an_.waste, i, q);
             apply(r_, next, put.move);
             chain_.push_back(put.move);
@@ -1329,7 +1316,7 @@ private:
     };
     Watch watchFor(const Table& before, const Table& after, const Step& step, bool cycle) const {
         Watch w;
-        if (!step.hasMove || step.move.kind != Move::Place || !(an_.plainPiles & bit(step.move.to))) return w;
+        if (step.move.kind != Move::Place || !(an_.plainPiles & bit(step.move.to))) return w;
         const Move& m = step.move;
         if (cycle && m.from == an_.waste) {
             if (!an_.roundWaits) return w;
