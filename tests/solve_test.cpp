@@ -2,6 +2,7 @@
 // agrees with a plain enumeration of every reachable table, limits and a
 // stop from another thread end the search at once, and a search leaves the
 // game being played alone.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <deque>
@@ -58,12 +59,29 @@ TEST(Solver, EveryWinningLineWinsWhenPlayed) {
     EXPECT_GE(won, 13) << "these deals are winnable within the limits";
 }
 
+// A table's cards, with the piles in `alike` (piles whose contents may be
+// exchanged) in sorted order, so that tables differing only so count once.
+std::string tableKey(const core::Table& t, uint64_t alike) {
+    std::vector<std::string> piles;
+    std::string key(1, static_cast<char>(t.redealsLeft));
+    for (int p = 0; p < t.pileCount; ++p) {
+        std::string cards(reinterpret_cast<const char*>(t.cards + t.begin(p)), static_cast<size_t>(t.count(p)));
+        if (alike >> p & 1)
+            piles.push_back(cards);
+        else
+            key += cards + '|';
+    }
+    std::sort(piles.begin(), piles.end());
+    for (const std::string& cards : piles) key += cards + '|';
+    return key;
+}
+
 // Every table reachable from the deal, by the listed moves alone, without
 // any of the solver's shortcuts; true when one is won.
-bool anyWinReachable(const core::GameRules& rules, const core::Table& start, size_t& tables) {
+bool anyWinReachable(const core::GameRules& rules, const core::Table& start, size_t& tables, uint64_t alike = 0) {
     std::unordered_set<std::string> seen;
     std::deque<core::Table> queue{start};
-    seen.insert(std::string(reinterpret_cast<const char*>(&start), sizeof start));
+    seen.insert(tableKey(start, alike));
     core::MoveList moves;
     while (!queue.empty()) {
         const core::Table t = queue.front();
@@ -73,7 +91,7 @@ bool anyWinReachable(const core::GameRules& rules, const core::Table& start, siz
         for (const core::Move& m : moves) {
             core::Table next = t;
             core::apply(rules, next, m);
-            if (seen.insert(std::string(reinterpret_cast<const char*>(&next), sizeof next)).second) queue.push_back(next);
+            if (seen.insert(tableKey(next, alike)).second) queue.push_back(next);
         }
         if (seen.size() > 3'000'000) {
             ADD_FAILURE() << "too many tables to check";
@@ -150,6 +168,34 @@ TEST(Solver, UnwinnableAgreesWithEveryReachableTable) {
     }
     EXPECT_GE(checked, 12);
     EXPECT_GE(golf, 2) << "some of the Golf tables can be won";
+}
+
+// Klondike dealt three, redeals unlimited, where the search takes each
+// round whole and from a table off it (a card taken out) the rest of the
+// round and the next: small tables, answered as every press and move one
+// at a time answers them (the tableau piles alike).
+TEST(Solver, ARoundDealtThreeReachesWhatPressesReach) {
+    int answers[2] = {0, 0};
+    for (uint32_t number = 0; number < 20; ++number) {
+        const core::GameRules rules = rulesOf(827, number, {true, true});
+        // One suit left to play, and two of one colour: nothing builds on
+        // the tableau, so the round decides which cards can be had when;
+        // then two of either colour, the lower ranks home.
+        const int suit = static_cast<int>(number % 4);
+        const int other = suit ^ (number < 8 ? 1 : 2);
+        const int homeSuits = 0b1111 & ~(1 << suit) & ~(number >= 4 ? 1 << other : 0);
+        const core::Table start = smallKlondike(rules, number < 8 ? 0 : 3 + static_cast<int>(number % 4), homeSuits);
+        uint64_t tableau = 0;
+        for (int p = 0; p < rules.pileCount; ++p)
+            if (!rules.piles[p].has(PileFlags::foundation | PileFlags::stock | PileFlags::waste)) tableau |= uint64_t{1} << p;
+        size_t tables = 0;
+        const bool winnable = anyWinReachable(rules, start, tables, tableau);
+        const solve::Result r = solve::solve(rules, start, {1'000'000, 20000});
+        EXPECT_EQ(r.verdict, winnable ? solve::Verdict::Winnable : solve::Verdict::Unwinnable) << "#" << number;
+        ++answers[winnable];
+    }
+    EXPECT_GE(answers[0], 2);
+    EXPECT_GE(answers[1], 2);
 }
 
 // The moves the search leaves out for later, and the tables it gives up
