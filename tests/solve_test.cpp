@@ -184,7 +184,7 @@ TEST(Solver, ARoundDealtThreeReachesWhatPressesReach) {
         const int suit = static_cast<int>(number % 4);
         const int other = suit ^ (number < 8 ? 1 : 2);
         const int homeSuits = 0b1111 & ~(1 << suit) & ~(number >= 4 ? 1 << other : 0);
-        const core::Table start = smallKlondike(rules, number < 8 ? 0 : 3 + static_cast<int>(number % 4), homeSuits);
+        const core::Table start = smallKlondike(rules, number < 8 ? 0 : 5 + static_cast<int>(number % 4), homeSuits);
         uint64_t tableau = 0;
         for (int p = 0; p < rules.pileCount; ++p)
             if (!rules.piles[p].has(PileFlags::foundation | PileFlags::stock | PileFlags::waste)) tableau |= uint64_t{1} << p;
