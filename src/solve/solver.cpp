@@ -1062,13 +1062,10 @@ private:
         for (int q = 0; q < r_.pileCount; ++q) accepts[q] = acceptance(r_, t, q);
         legalMoves(r_, t, list_, accepts, cycle ? bit(an_.stock) : 0);
         if (list_.overflow) cutOff_ = true;
-        if (!cycle) {
-            for (const Move& m : list_) addStep(t, m);
-        } else {
-            // Every move but the stock's, then the waste card's moves at each
-            // point of the round the presses reach.
-            for (const Move& m : list_)
-                if (m.kind != Move::Deal && m.kind != Move::Redeal) addStep(t, m);
+        for (const Move& m : list_) addStep(t, m);
+        if (cycle) {
+            // Then the waste card's moves at each point of the round the
+            // presses reach (the stock's own presses were left out above).
             // The round from here, one press at a time, without making it:
             // only the waste's top card differs from point to point. From a
             // table off the round (a card taken out of a round dealt three),
