@@ -532,6 +532,7 @@ private:
     struct Step {
         uint16_t presses = 0;
         int16_t position = -1;  // where the presses leave the round: the cards then in the waste
+        uint8_t lifted = 0;     // the cards a move between the piles takes (for givesBack)
         Move move;
     };
     // A child waiting to be searched: the step to it from its parent's
@@ -997,7 +998,23 @@ private:
     void addStep(const Table& t, const Move& m) {
         Step step;
         step.move = m;
+        if (m.kind == Move::Place) step.lifted = static_cast<uint8_t>(t.count(m.from) - m.card);
         candidates_.push_back({score(t, m), step});
+    }
+
+    // Whether the move only gives back a table already seen, between plain
+    // piles, where a move does nothing but carry the cards: a whole pile
+    // into an empty pile it may be exchanged with gives the same table with
+    // the two swapped, and the step that made this table taken back, when
+    // nothing followed it, gives the table it was made from.
+    bool givesBack(const Frame& f, const Move& m) const {
+        if (m.kind != Move::Place || !(an_.plainPiles & bit(m.from)) || !(an_.plainPiles & bit(m.to))) return false;
+        const Table& t = f.table;
+        if (m.card == 0 && t.empty(m.to) && an_.classOf[m.from] == an_.classOf[m.to]) return true;
+        const Step& v = f.via;
+        return v.presses == 0 && v.move.kind == Move::Place && v.move.from != v.move.to && f.forcedBegin == f.forcedEnd &&
+               v.move.from == m.to && v.move.to == m.from && t.count(m.from) - m.card == v.lifted &&
+               t.count(m.to) == v.move.card;
     }
 
     // A step of the round: presses to a point of it, then the waste card's move.
@@ -1011,7 +1028,6 @@ private:
         candidates_.push_back({rank - 2 * presses, step});
     }
 
-    // How promising a table looks: cards home, face-down cards left.
     // How promising a table looks: cards home, face-down cards left, and
     // cards lying in runs that move together.
     int promise(const Table& t) const {
@@ -1062,7 +1078,8 @@ private:
         for (int q = 0; q < r_.pileCount; ++q) accepts[q] = acceptance(r_, t, q);
         legalMoves(r_, t, list_, accepts, cycle ? bit(an_.stock) : 0);
         if (list_.overflow) cutOff_ = true;
-        for (const Move& m : list_) addStep(t, m);
+        for (const Move& m : list_)
+            if (!prune_ || !givesBack(f, m)) addStep(t, m);
         if (cycle) {
             // Then the waste card's moves at each point of the round the
             // presses reach (the stock's own presses were left out above).
