@@ -230,6 +230,30 @@ TEST(Solver, LeavingMovesOutChangesNoAnswer) {
     EXPECT_GE(unwinnable, 10);
 }
 
+// A table a search finds lost is lost: the searches after it, sharing
+// the tables seen, never look at it again. Small Klondike tables, dealing
+// one and three, most of them won after some searching and some not
+// answered within the limit; tables found lost on the way, none of which
+// a search of its own may win.
+TEST(Solver, ATableFoundLostIsLost) {
+    size_t found = 0, checked = 0;
+    for (const core::RuleOptions options : {core::RuleOptions{false, true}, core::RuleOptions{true, true}}) {
+        for (uint32_t number = 0; number < 16; ++number) {
+            const core::GameRules rules = rulesOf(827, number, options);
+            std::vector<core::Table> lost;
+            solve::Limits limits{20'000, 20000};
+            limits.lost = &lost;
+            solve::solve(rules, smallKlondike(rules, 1), limits);
+            found += lost.size();
+            for (size_t i = 0; i < lost.size(); i += std::max<size_t>(1, lost.size() / 40), ++checked)
+                EXPECT_NE(solve::solve(rules, lost[i], {5'000, 20000}).verdict, solve::Verdict::Winnable)
+                    << "#" << number << " three " << options.three;
+        }
+    }
+    EXPECT_GE(found, 10'000u);
+    EXPECT_GE(checked, 200u);
+}
+
 uint8_t cardOf(int rank, int suit, int state) { return core::cardByte(rank * 4 + suit, state); }
 
 // A hand-made Klondike table: each suit's cards home up to homeRanks (from

@@ -364,8 +364,23 @@ Key canonicalKey(const Analysis& an, const Table& t) {
 }
 
 // Open addressing over 128-bit keys; grows by doubling up to its capacity.
+// The searches of one solve share it. Each key carries a mark in the low
+// bits of its second half, which lookups leave out: the search that last
+// met the table and where in that search (see Search::leave), or that the
+// table cannot be won, which every later search may take as known.
 class Seen {
 public:
+    static constexpr int kIndexBits = 26;
+    static constexpr int kMarkBits = 40;
+    static constexpr uint64_t kMarkMask = (uint64_t{1} << kMarkBits) - 1;
+    static constexpr uint64_t kLost = kMarkMask;                    // the table cannot be won
+    static constexpr uint64_t kNew = ~uint64_t{0};                  // what enter gives for a key new to the search
+    static constexpr uint32_t kLastSearch = (1u << (kMarkBits - kIndexBits)) - 2;
+    static constexpr uint32_t kLastIndex = (1u << kIndexBits) - 1;
+    static uint64_t mark(uint32_t search, uint32_t index) { return uint64_t{search} << kIndexBits | index; }
+    static uint32_t searchOf(uint64_t mark) { return static_cast<uint32_t>(mark >> kIndexBits); }
+    static uint32_t indexOf(uint64_t mark) { return static_cast<uint32_t>(mark & kLastIndex); }
+
     // Room for `capacity` keys, in no more than `maxBytes` (at least 1 MiB).
     Seen(uint64_t capacity, uint64_t maxBytes) {
         cap_ = 1 << 16;
@@ -373,34 +388,48 @@ public:
         size_ = 1 << 12;  // most searches end within a few thousand tables
         slots_.reset(static_cast<Key*>(std::calloc(size_, sizeof(Key))));
     }
-    // False when the key was there already. Sets full() when no room is left.
-    bool insert(const Key& k) {
+    // The key for search `search`, marked `index` there: kNew when the
+    // search had not met it (and it is not lost), else its mark. With no
+    // room left it sets full() and gives a mark that ends nothing.
+    uint64_t enter(const Key& k, uint32_t search, uint32_t index) {
         if (count_ * 10 >= size_ * 7 && !grow()) {
             full_ = true;
-            return false;
+            return mark(search, 0);
         }
-        uint64_t i = k.a & (size_ - 1);
-        while (true) {
-            Key& s = slots_.get()[i];
-            if (s.a == 0) {
-                s = k;
-                ++count_;
-                return true;
-            }
-            if (s.a == k.a && s.b == k.b) return false;
-            i = (i + 1) & (size_ - 1);
+        Key* s = find(k);
+        if (s->a == 0) {
+            *s = {k.a, (k.b & ~kMarkMask) | mark(search, index)};
+            ++count_;
+            return kNew;
         }
+        const uint64_t was = s->b & kMarkMask;
+        if (was == kLost || searchOf(was) == search) return was;
+        s->b = (s->b & ~kMarkMask) | mark(search, index);
+        return kNew;
     }
-    // Starts fetching the slot the key would go to, to be inserted shortly.
+    // Marks a key entered before.
+    void remark(const Key& k, uint64_t mark) {
+        Key* s = find(k);
+        if (s->a != 0) s->b = (s->b & ~kMarkMask) | mark;
+    }
+    // Starts fetching the slot the key would go to, to be entered shortly.
     void prefetch(const Key& k) const { __builtin_prefetch(slots_.get() + (k.a & (size_ - 1))); }
     bool full() const { return full_; }
-    uint64_t count() const { return count_; }
     uint64_t bytes() const { return size_ * sizeof(Key); }
 
 private:
     struct Free {
         void operator()(Key* p) const { std::free(p); }
     };
+    // The key's slot, or the empty slot it would go to.
+    Key* find(const Key& k) const {
+        uint64_t i = k.a & (size_ - 1);
+        while (true) {
+            Key* s = slots_.get() + i;
+            if (s->a == 0 || (s->a == k.a && (s->b ^ k.b) >> kMarkBits == 0)) return s;
+            i = (i + 1) & (size_ - 1);
+        }
+    }
     bool grow() {
         if (size_ >= cap_) return false;
         const uint64_t bigger = size_ * 2;
@@ -440,12 +469,14 @@ public:
     // `seed`: 0 orders the children by their promise alone; any other
     // seed adds to each a small amount of its own, fixed by the seed and
     // the child's table, so that ties and near ties fall differently.
+    // `seen`: the tables seen, shared with the solve's other searches,
+    // this one being search number `number` (1 to Seen::kLastSearch).
     Search(const GameRules& rules, const Analysis& analysis, const Limits& limits, const std::atomic<bool>* stop,
-           uint64_t seed = 0)
+           Seen& seen, uint32_t number, uint64_t seed = 0)
         : r_(rules), an_(analysis), limits_(limits), stop_(stop), prune_(limits.prune), seed_(seed),
           roundHome_(limits.prune && an_.safeMoves && an_.cycle && an_.perPress == 1),
-          roundWaitsHome_(roundHome_ && an_.upInSuit),
-          seen_(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2), start_(std::chrono::steady_clock::now()) {}
+          roundWaitsHome_(roundHome_ && an_.upInSuit), seen_(seen), number_(number),
+          start_(std::chrono::steady_clock::now()) {}
 
     // Two passes. Best first while the tables kept fit a budget: always the
     // most promising table seen so far, which finds most wins in a few
@@ -461,7 +492,9 @@ public:
         first.forcedEnd = static_cast<uint32_t>(forced_.size());
         if (isWon(r_, first.table)) return finish(result, Verdict::Winnable, &first);
         if (prune_ && an_.stuckCards && stuck(first.table)) return finish(result, Verdict::Unwinnable, nullptr);
-        seen_.insert(canonicalKey(an_, first.table));
+        first.key = canonicalKey(an_, first.table);
+        if (seen_.enter(first.key, number_, 0) == Seen::kLost) return finish(result, Verdict::Unwinnable, nullptr);
+        ++tables_;
 
         struct Node {
             Frame frame;
@@ -481,7 +514,7 @@ public:
         uint32_t tick = 0;
         while (!open.empty() && nodes.size() < budget) {
             if ((++tick & 255) == 0 && outOfTime()) return finish(result, Verdict::Unknown, nullptr);
-            if (seen_.full() || seen_.count() >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
+            if (seen_.full() || tables_ >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
             std::pop_heap(open.begin(), open.end());
             const uint32_t at = open.back().second;
             open.pop_back();
@@ -505,14 +538,18 @@ public:
         for (const auto& [rank, at] : open) {
             pathTo(at);
             const size_t base = frames_.size() - 1;  // the open table is searched from here
+            waiting_.clear();
+            waitingTables_.clear();
+            arrive(frames_.back());
             children_.clear();
             if (expand(frames_.back())) return won(result);
             while (frames_.size() > base) {
                 if ((++tick & 255) == 0 && (outOfTime() || bytesInUse() > limits_.maxBytes))
                     return finish(result, Verdict::Unknown, nullptr);
-                if (seen_.full() || seen_.count() >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
+                if (seen_.full() || tables_ >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
                 Frame& f = frames_.back();
                 if (f.next == f.childrenEnd) {
+                    leave(f, frames_.size() - 1 > base ? &frames_[frames_.size() - 2] : nullptr);
                     children_.resize(f.childrenBegin);
                     forced_.resize(f.forcedAfter);
                     frames_.pop_back();
@@ -520,6 +557,7 @@ public:
                 }
                 const Frame child = enter(f, children_[f.next++]);
                 frames_.push_back(child);
+                arrive(frames_.back());
                 if (expand(frames_.back())) return won(result);
             }
         }
@@ -543,6 +581,7 @@ private:
         Step via;
         uint32_t forcedBegin, forcedEnd;
         int rank;
+        Key key;
     };
     // A table of the search with the step that led to it and the forced
     // moves made after the step; while it is being searched, its children.
@@ -553,6 +592,10 @@ private:
         uint32_t childrenBegin = 0, childrenEnd = 0, next = 0;
         uint32_t forcedAfter = 0;  // the forced moves' length before its children's
         int rank = 0;
+        Key key{};
+        // Depth first: the table's number in the order the pass enters
+        // tables (0 for none), and the lowest number met below it (leave).
+        uint32_t index = 0, low = 0;
     };
 
     // A step from the table being expanded, with how promising it looks.
@@ -600,7 +643,44 @@ private:
         f.forcedBegin = c.forcedBegin;
         f.forcedEnd = c.forcedEnd;
         f.rank = c.rank;
+        f.key = c.key;
         return f;
+    }
+
+    // Depth first, entering a table: its number, as its mark among the
+    // tables seen. Its children, entered among the tables seen as it lists
+    // them, are marked with its number until they are entered in turn.
+    void arrive(Frame& f) {
+        f.index = entered_ < Seen::kLastIndex ? ++entered_ : 0;
+        f.low = f.index;
+        seen_.remark(f.key, Seen::mark(number_, f.index));
+        waiting_.push_back(f.key);
+        if (limits_.lost) waitingTables_.push_back(f.table);
+    }
+    // Depth first, leaving a table whose children were all searched: no
+    // win lies below it, and the tables it reaches that this pass met
+    // before are lost already or still being searched; f.low is the lowest
+    // number among these (0 for a table of the first pass, or a table
+    // whose moves could not all be listed). When that is its own number,
+    // every table reached from it was searched in full: it and the tables
+    // waiting above it (entered since it and reaching no lower one) are
+    // lost, for this search and every later one. Else the parent (null for
+    // the first table of the pass) takes the lowest number on.
+    void leave(const Frame& f, Frame* parent) {
+        if (f.index != 0 && f.low == f.index) {
+            while (true) {
+                const Key k = waiting_.back();
+                waiting_.pop_back();
+                seen_.remark(k, Seen::kLost);
+                if (limits_.lost) {
+                    limits_.lost->push_back(waitingTables_.back());
+                    waitingTables_.pop_back();
+                }
+                if (k.a == f.key.a && k.b == f.key.b) break;
+            }
+        } else if (parent) {
+            parent->low = std::min(parent->low, f.low);
+        }
     }
 
     Result& won(Result& result) {
@@ -613,7 +693,8 @@ private:
     uint64_t bytesInUse() const {
         const uint64_t lists[3] = {frames_.capacity() * sizeof(Frame), children_.capacity() * sizeof(Child),
                                    forced_.capacity() * sizeof(Move)};
-        return lists[0] + lists[1] + lists[2] + *std::max_element(lists, lists + 3) + seen_.bytes();
+        return lists[0] + lists[1] + lists[2] + *std::max_element(lists, lists + 3) + waiting_.capacity() * sizeof(Key) +
+               seen_.bytes();
     }
 
     void take(Table& t, const Step& step) const {
@@ -659,7 +740,7 @@ private:
 
     Result& finish(Result& result, Verdict verdict, const Frame* last) {
         result.verdict = verdict;
-        result.states = seen_.count();
+        result.states = tables_;
         result.ms = elapsedMs();
         if (verdict == Verdict::Winnable) {
             // The line: the forced moves of the start, then each frame's step
@@ -1077,7 +1158,10 @@ private:
         Acceptance accepts[kMaxPiles];
         for (int q = 0; q < r_.pileCount; ++q) accepts[q] = acceptance(r_, t, q);
         legalMoves(r_, t, list_, accepts, cycle ? bit(an_.stock) : 0);
-        if (list_.overflow) cutOff_ = true;
+        if (list_.overflow) {
+            cutOff_ = true;
+            f.low = 0;
+        }
         for (const Move& m : list_)
             if (!prune_ || !givesBack(f, m)) addStep(t, m);
         if (cycle) {
@@ -1171,16 +1255,21 @@ private:
         }
         for (size_t i = 0; i < pending; ++i) {
             const Pending& child = pending_[i];
-            if (seen_.count() >= limits_.maxStates) {  // the caller stops at once
+            if (tables_ >= limits_.maxStates) {  // the caller stops at once
                 cutOff_ = true;
                 break;
             }
             // A child seen before leaves its forced moves unused in forced_,
             // to go with its parent's.
-            if (!seen_.insert(child.key)) continue;
+            const uint64_t was = seen_.enter(child.key, number_, f.index);
+            if (was != Seen::kNew) {
+                if (was != Seen::kLost) f.low = std::min(f.low, Seen::indexOf(was));
+                continue;
+            }
+            ++tables_;
             int rank = promise(child.table) + child.score / 8;
             if (seed_) rank += static_cast<int>(((child.key.a ^ seed_) * 0xff51afd7ed558ccdull >> 40) % kShake);
-            children_.push_back({child.step, child.forcedBegin, child.forcedEnd, rank});
+            children_.push_back({child.step, child.forcedBegin, child.forcedEnd, rank, child.key});
         }
         std::stable_sort(children_.begin() + f.childrenBegin, children_.end(),
                          [](const Child& a, const Child& b) { return a.rank > b.rank; });
@@ -1205,7 +1294,7 @@ private:
     bool wins(const Pending& child) {
         if (!isWon(r_, child.table)) return false;
         won_ = children_.size();
-        children_.push_back({child.step, child.forcedBegin, child.forcedEnd, 0});
+        children_.push_back({child.step, child.forcedBegin, child.forcedEnd, 0, child.key});
         return true;
     }
     // The last waiting child, left out with its moves.
@@ -1485,7 +1574,12 @@ private:
     // A card of the round goes home by choice only when the next card of
     // its suit could follow it at once (see expand).
     bool roundWaitsHome_;
-    Seen seen_;
+    Seen& seen_;
+    uint32_t number_;
+    uint64_t tables_ = 0;   // the tables this search met first
+    uint32_t entered_ = 0;  // the tables the depth-first pass has entered
+    std::vector<Key> waiting_;  // entered and left, not yet known lost (leave)
+    std::vector<Table> waitingTables_;  // their tables, kept for Limits::lost
     std::chrono::steady_clock::time_point start_;
     std::vector<Frame> frames_;
     std::vector<Child> children_;
@@ -1517,22 +1611,25 @@ uint64_t luby(uint64_t i) {
 // differently, their lengths in the Luby sequence, for at most a quarter of
 // the limits; then one search with what is left. Each is complete in
 // itself: one that sees every table it can reach answers as surely as the
-// last.
+// last. They share the tables seen, so that a table one search found lost
+// no later one searches again.
 Result solve(const GameRules& rules, const Table& table, const Limits& limits, const std::atomic<bool>* stop) {
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count(); };
     const auto analysis = std::make_unique<Analysis>(rules, limits.prune);
+    Seen seen(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2);
+    uint32_t number = 1;
     uint64_t used = 0;
     Limits rest = limits;
     if (limits.prune) {
         const uint64_t states = limits.maxStates / kShortShare;
         const double ms = double(limits.maxMs) / kShortShare;
-        for (uint64_t i = 1;; ++i) {
+        for (uint64_t i = 1; number < Seen::kLastSearch; ++i, ++number) {
             Limits probe = limits;
             probe.maxStates = kShortSearch * luby(i);
             if (used + probe.maxStates > states || elapsed() >= ms) break;
             probe.maxMs = static_cast<uint32_t>(ms - elapsed()) + 1;
-            Result r = std::make_unique<Search>(rules, *analysis, probe, stop, i - 1)->run(table);
+            Result r = std::make_unique<Search>(rules, *analysis, probe, stop, seen, number, i - 1)->run(table);
             used += r.states;
             if (r.verdict != Verdict::Unknown || (stop && stop->load(std::memory_order_relaxed))) {
                 r.states = used;
@@ -1543,7 +1640,7 @@ Result solve(const GameRules& rules, const Table& table, const Limits& limits, c
         rest.maxStates = limits.maxStates - used;
         rest.maxMs = static_cast<uint32_t>(std::max(0.0, limits.maxMs - elapsed()));
     }
-    Result r = std::make_unique<Search>(rules, *analysis, rest, stop)->run(table);
+    Result r = std::make_unique<Search>(rules, *analysis, rest, stop, seen, number)->run(table);
     r.states += used;
     r.ms = elapsed();
     return r;

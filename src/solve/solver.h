@@ -22,6 +22,9 @@ struct Limits {
     // that can no longer be won. Off, the search tries every move: slower,
     // and there only to check the search against itself.
     bool prune = true;
+    // When given, each table a search finds lost, having searched every
+    // table it reaches, is copied here: for checking the search as well.
+    std::vector<core::Table>* lost = nullptr;
 };
 
 enum class Verdict {
