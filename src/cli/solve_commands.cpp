@@ -26,7 +26,8 @@ std::string moveAction(const core::Move& m) {
             std::string s = "discard:";
             bool first = true;
             auto add = [&](int p) {
-                s += (first ? "" : ",") + std::to_string(p);
+                if (!first) s += ',';
+                s += std::to_string(p);
                 first = false;
             };
             core::forEachPile(m.last < core::kMaxPiles ? m.piles & ~core::bit(m.last) : m.piles, add);
