@@ -1,0 +1,103 @@
+// Move ordering: how promising a step and the table it makes look, so that
+// the search tries the likeliest first (cards home, cards uncovered, runs
+// built, spaces made).
+#include "solve/search.h"
+
+#include "core/actions.h"
+
+namespace korvat::solve {
+
+using namespace core;
+
+namespace {
+
+// What a card lying in a run that moves together is worth to the search.
+constexpr int kOrderedWeight = 8;
+// The most a seeded search adds to a child's promise: ten cards home.
+constexpr int kShake = 600;
+
+}  // namespace
+
+// A move the rules list, with how promising it looks.
+void Search::addMoveCandidate(const Table& t, const Move& m) {
+    Step step;
+    step.move = m;
+    if (m.kind == Move::Place) step.lifted = static_cast<uint8_t>(t.count(m.from) - m.card);
+    candidates_.push_back({moveScore(t, m), step});
+}
+
+// A step of the round: presses to a point of it, then the waste card's move.
+void Search::addRoundCandidate(const Table& t, uint16_t presses, int position, const Move& m, int value) {
+    Step step;
+    step.presses = presses;
+    step.position = static_cast<int16_t>(position);
+    step.move = m;
+    int rank = 250 + (rules_.piles[m.to].has(PileFlags::foundation) ? 1000 : 0);
+    if (!t.empty(m.to) && suitOf(valueOf(t.top(m.to))) == suitOf(value)) rank += 30;
+    candidates_.push_back({rank - 2 * presses, step});
+}
+
+// How promising a table looks: cards home, face-down cards left, and
+// cards lying in runs that move together.
+int Search::promise(const Table& t) const {
+    int down = 0, ordered = 0;
+    for (int p = 0; p < rules_.pileCount; ++p) {
+        const PileRules& pile = rules_.piles[p];
+        if (pile.has(PileFlags::stock)) continue;
+        const uint8_t* c = t.cards + t.begin(p);
+        const bool runs = analysis_.runPiles & bit(p);  // only there can a card continue a run
+        for (int i = 0, n = t.count(p); i < n; ++i) {
+            down += stateOf(c[i]) == kFaceDown;
+            if (runs && i > 0 && stateOf(c[i - 1]) == kFaceUp && continuesRun(pile, c[i - 1], c[i])) ++ordered;
+        }
+    }
+    // Cards of the round that wait to go home (roundWaitsHome_) count
+    // as home: each suit's cards from its next one while they lie in
+    // the round.
+    int ready = 0;
+    if (roundCardsWaitHome_ && analysis_.stockRoundAt(t)) {
+        uint64_t home = homeValues(t);
+        const uint64_t round = roundValues(t);
+        for (uint64_t next; (next = ((home << 4) | 0xf) & ~home & round); home |= next)
+            ready += __builtin_popcountll(next);
+    }
+    return 60 * (cardsOnFoundations(rules_, t) + ready) - 30 * down + kOrderedWeight * ordered;
+}
+
+int Search::moveScore(const Table& t, const Move& m) const {
+    switch (m.kind) {
+        case Move::Turn: return 3000;
+        case Move::Discard: return 900;
+        case Move::Deal: return 40;
+        case Move::Redeal: return 5;
+        case Move::Place: break;
+    }
+    const PileRules& from = rules_.piles[m.from];
+    const PileRules& to = rules_.piles[m.to];
+    int s = 100;
+    if (to.has(PileFlags::foundation)) s += 1000;
+    if (from.has(PileFlags::foundation)) s -= 400;
+    const int g = m.card;
+    if (g > 0 && stateOf(t.card(m.from, g - 1)) == kFaceDown) s += 500;
+    if (g > 0 && !from.has(PileFlags::anySingleCard)) {
+        // Cards left face down under the group: uncovering them is progress.
+        int down = 0;
+        for (int k = 0; k < g; ++k) down += stateOf(t.card(m.from, k)) == kFaceDown;
+        s += 20 * down;
+    }
+    if (rules_.wastes & bit(m.from) || rules_.reserves & bit(m.from)) s += 150;
+    if (t.empty(m.to) && !to.has(PileFlags::foundation)) s -= g == 0 ? 600 : 200;
+    if (g == 0 && !t.empty(m.to)) s += 200;  // the source becomes a space
+    if (!t.empty(m.to) && suitOf(valueOf(t.top(m.to))) == suitOf(valueOf(t.card(m.from, g)))) s += 30;
+    return s;
+}
+
+// The rank a new child is searched by: its table's promise, and a little
+// of its step's; a seeded search adds to it a small amount of its own.
+int Search::childRank(const Pending& child) const {
+    int rank = promise(child.table) + child.score / 8;
+    if (seed_) rank += static_cast<int>(((child.key.a ^ seed_) * 0xff51afd7ed558ccdull >> 40) % kShake);
+    return rank;
+}
+
+}  // namespace korvat::solve

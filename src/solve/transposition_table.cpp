@@ -1,0 +1,72 @@
+// Canonical keys: a table hashed so that tables the search may count as
+// one (interchangeable piles exchanged, the points of one stock round) get
+// the same key.
+#include "solve/transposition_table.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "solve/rules_analysis.h"
+
+namespace korvat::solve {
+
+using namespace core;
+
+namespace {
+
+// Two running hashes of a pile's cards, a word at a time; each step is
+// one to one in the word, and the caller mixes the results.
+void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, c + i, 8);
+        x = (x ^ w) * 0xd6e8feb86659fd93ull;
+        x ^= x >> 32;
+        y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
+    }
+    if (i < n) {
+        // The last few cards, read as a whole word with what follows them
+        // masked off (the caller leaves 8 bytes readable past the pile).
+        uint64_t w;
+        std::memcpy(&w, c + i, 8);
+        w &= ~uint64_t{0} >> (8 * (8 - (n - i)));
+        x = (x ^ w) * 0xd6e8feb86659fd93ull;
+        x ^= x >> 32;
+        y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
+    }
+}
+
+}  // namespace
+
+// hashCards reads a pile's last word whole: a table's last pile has room.
+static_assert(offsetof(Table, cards) + kMaxCards + 8 <= sizeof(Table), "a table's cards are followed by 8 bytes");
+
+Key canonicalKey(const RulesAnalysis& analysis, const Table& t) {
+    const bool round = analysis.stockRoundAt(t) && analysis.onRound(t);
+    uint8_t gathered[kMaxCards + 8];
+    uint64_t a = mix(static_cast<uint64_t>(t.redealsLeft + 3)), b = static_cast<uint64_t>(t.redealsLeft + 7);
+    for (int p = 0; p < t.pileCount; ++p) {
+        const uint8_t* c = t.cards + t.begin(p);
+        int n = t.count(p);
+        if (round && p == analysis.waste) {
+            n = 0;
+        } else if (round && p == analysis.stock) {
+            // The round as it stands once the waste is gathered back.
+            std::memcpy(gathered, c, static_cast<size_t>(n));
+            for (int i = t.end(analysis.waste) - 1; i >= t.begin(analysis.waste); --i)
+                gathered[n++] = cardByte(valueOf(t.cards[i]), kFaceDown);
+            std::memset(gathered + n, 0, 8);
+            c = gathered;
+        }
+        uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n),
+                 y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
+        hashCards(c, n, x, y);
+        const uint64_t slot = static_cast<uint64_t>(analysis.classOf[p] + 1);
+        a += mix(x + slot * 0xbf58476d1ce4e5b9ull);
+        b += mix(y ^ (slot * 0x94d049bb133111ebull));
+    }
+    return {a | 1, b};
+}
+
+}  // namespace korvat::solve
