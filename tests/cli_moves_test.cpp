@@ -46,7 +46,7 @@ TEST_P(CoreAgainstPlay, EveryActionLeavesTheCoresTable) {
         s.commandId = id;
         s.number = number;
         s.unlimit = number == 2;
-        s.preferences = {{"Three", number == 1 ? -1 : 0}, {"Move", 0}};
+        s.preferences = {{findPreferenceKey("Three"), number == 1 ? -1 : 0}, {findPreferenceKey("Move"), 0}};
         cli::playSession(s, headless);
         core::GameRules rules = currentRules();
         core::Table expected = currentTable();

@@ -1,12 +1,14 @@
-// korvat-cli: its listings and its handling of bad input.
+// korvat-cli: its listings, its survey and its handling of bad input.
 #include <cstdio>
 #include <string>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "cli/commands.h"
+#include "solve/solver.h"
 #include "store_test_support.h"
 #include "test_support.h"
 
@@ -57,6 +59,21 @@ TEST(Cli, BadInputIsOneLineOnStderrAndStatusTwo) {
              {"deal", "827", "1", "2"},
              {"deal", "827", "1", "--fast"},
              {"games", "extra"},
+             {"survey", "--pref", "Three=-"},
+             {"survey", "--pref", "Three"},
+             {"survey", "--pref", "Move=9"},
+             {"survey", "--games", "827,"},
+             {"survey", "--games", "999"},
+             {"survey", "--deals", "0"},
+             {"survey", "--deals"},
+             {"survey", "--first", "-1"},
+             {"survey", "--first", "4294967295", "--deals", "2"},
+             {"survey", "--threads", "257"},
+             {"survey", "--max-states", "x"},
+             {"survey", "--answer", "no"},
+             {"survey", "827"},
+             {"solve", "827", "0", "--max-ms", "0"},
+             {"render-graph", "--log", "x", "99", "x.png"},
          }) {
         Output o = runCli(args);
         std::string shown;
@@ -101,6 +118,58 @@ TEST(Cli, BadInputChangesNoFileAndOutputThatFailsIsStatusOne) {
     EXPECT_EQ(cli::run({"games"}, full, err), 1);
     std::fclose(full);
     std::fclose(err);
+}
+
+// A survey counts, per game, the verdicts that solve gives each deal with
+// the same limits and rule options, in each of its three forms.
+TEST(Cli, SurveyCountsTheVerdictsOfSolve) {
+    for (const std::vector<std::string>& options :
+         std::vector<std::vector<std::string>>{{}, {"--pref", "Three=-1", "--unlimit"}}) {
+        std::vector<std::string> args{"survey", "--games", "827,838", "--deals", "4", "--first", "2",
+                                      "--max-states", "3000", "--threads", "2"};
+        args.insert(args.end(), options.begin(), options.end());
+        std::string counts;  // "winnable unwinnable unknown" of each game, as solve finds them
+        for (const char* id : {"827", "838"}) {
+            int found[3] = {};
+            for (int number = 2; number < 6; ++number) {
+                std::vector<std::string> solve{"solve", id, std::to_string(number), "--max-states", "3000"};
+                solve.insert(solve.end(), options.begin(), options.end());
+                const Output o = runCli(solve);
+                ASSERT_EQ(o.status, 0) << o.err;
+                for (int v = 0; v < 3; ++v)
+                    found[v] += o.out.rfind(std::string("{\"result\":\"") + solve::verdictName(solve::Verdict(v)) + "\"", 0) == 0;
+            }
+            counts += std::to_string(found[0]) + " " + std::to_string(found[1]) + " " + std::to_string(found[2]) + "\n";
+        }
+        const Output plain = runCli(args);
+        ASSERT_EQ(plain.status, 0) << plain.err;
+        std::regex row("\n(827|838) +(Klondike|Chessboard) +4 +(\\d+) +(\\d+) +(\\d+) +\\d+\\.\\d%");
+        std::string shown;
+        for (auto it = std::sregex_iterator(plain.out.begin(), plain.out.end(), row); it != std::sregex_iterator(); ++it)
+            shown += (*it)[3].str() + " " + (*it)[4].str() + " " + (*it)[5].str() + "\n";
+        EXPECT_EQ(shown, counts) << plain.out;
+        EXPECT_EQ(plain.out.rfind("id    game                    deals winnable unwinnable unknown  winnable    95% "
+                                  "interval    median       p99   states/s\n",
+                                  0),
+                  0u);
+        EXPECT_EQ(std::count(plain.out.begin(), plain.out.end(), '\n'), 3);
+
+        args.push_back("--json");
+        const Output json = runCli(args);
+        ASSERT_EQ(json.status, 0) << json.err;
+        std::regex entry("\"deals\":4,\"winnable\":(\\d+),\"unwinnable\":(\\d+),\"unknown\":(\\d+),");
+        shown.clear();
+        for (auto it = std::sregex_iterator(json.out.begin(), json.out.end(), entry); it != std::sregex_iterator(); ++it)
+            shown += (*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str() + "\n";
+        EXPECT_EQ(shown, counts) << json.out;
+        EXPECT_EQ(json.out.rfind("[{\"game\":827,\"name\":\"Klondike\",", 0), 0u) << json.out;
+
+        args.back() = "--markdown";
+        const Output markdown = runCli(args);
+        ASSERT_EQ(markdown.status, 0) << markdown.err;
+        EXPECT_EQ(std::count(markdown.out.begin(), markdown.out.end(), '\n'), 4);
+        EXPECT_NE(markdown.out.find("\n| 838 | Chessboard | 4 | "), std::string::npos) << markdown.out;
+    }
 }
 
 TEST(Cli, MessagesStayOnOneLineAndJsonIsUtf8) {

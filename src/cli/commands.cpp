@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "cli/png.h"
@@ -61,7 +62,7 @@ struct HeadlessScope {
 };
 
 int games(const std::vector<std::string>& args, std::FILE* out) {
-    if (args.size() != 1) throw BadInput{"games takes no arguments"};
+    if (!Arguments(args, 1, {}).plain.empty()) throw BadInput{"games takes no arguments"};
     GameCatalogue& catalogue = gameCatalogue();
     for (int row = 0; row < kGameCount; ++row) {
         const GameEntry& g = catalogue[static_cast<size_t>(row)];
@@ -71,9 +72,7 @@ int games(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int deal(const std::vector<std::string>& args, std::FILE* out) {
-    for (size_t i = 1; i < args.size(); ++i)
-        if (args[i] != "--unlimit" && args[i].rfind("--", 0) == 0) throw BadInput{"unknown option '" + args[i] + "'"};
-    Session session = parseSession(args, 1);
+    Session session = readSession(Arguments(args, 1, {{"--unlimit", false}}));
     if (!session.actions.empty()) throw BadInput{"unexpected argument '" + session.actions[0] + "'"};
     HeadlessScope scope;
     playSession(session, scope.headless);
@@ -114,13 +113,19 @@ bool sameFile(const std::string& a, const std::string& b) {
     return canonical(fa) == canonical(fb);
 }
 
-SessionFiles sessionFiles(const Session& session) {
+// The options of play and load.
+std::vector<Option> sessionFileOptions() { return sessionOptions({{"--save", true}, {"--log", true}}); }
+
+SessionFiles sessionFiles(const Arguments& arguments) {
     SessionFiles files;
-    for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
-        const std::string& value = session.positional[i + 1];
-        if (value.empty()) throw BadInput{session.positional[i] + " needs a file name"};
-        (session.positional[i] == "--save" ? files.save : files.log) = value;
-    }
+    auto read = [&](const char* option, std::string& name) {
+        for (const std::string& value : arguments.values(option)) {
+            if (value.empty()) throw BadInput{std::string(option) + " needs a file name"};
+            name = value;
+        }
+    };
+    read("--save", files.save);
+    read("--log", files.log);
     if (!files.save.empty() && !files.log.empty() && sameFile(files.save, files.log))
         throw BadInput{"--save and --log name the same file"};
     return files;
@@ -183,9 +188,10 @@ int finishSession(const SessionFiles& files, LogFileScope& log, HeadlessScope& s
 }
 
 int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    Session session = parseSession(args, 1, {"--save", "--log"});
+    const Arguments arguments(args, 1, sessionFileOptions());
+    Session session = readSession(arguments);
     checkSession(session);
-    const SessionFiles files = sessionFiles(session);
+    const SessionFiles files = sessionFiles(arguments);
     HeadlessScope scope;
     LogFileScope log;
     beginSession(session, scope.headless);
@@ -213,11 +219,12 @@ int savedGamePiles(const std::string& path) {
 
 // Reads a saved game as File > Open would, then plays on as play does.
 int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    Session session = parseSession(args, 1, {"--save", "--log"}, false);
+    const Arguments arguments(args, 1, sessionFileOptions());
+    Session session = readSession(arguments, false);
     if (session.actions.empty()) throw BadInput{"load needs the name of a saved game"};
     const std::string path = session.actions.front();
     session.actions.erase(session.actions.begin());
-    const SessionFiles files = sessionFiles(session);
+    const SessionFiles files = sessionFiles(arguments);
     checkActions(session.actions, 0);
     // The actions' piles are checked against the saved game's before
     // anything is read into the session or written.
@@ -289,18 +296,15 @@ public:
 };
 
 int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    Session session = parseSession(args, 1, {"--frame"});
+    const Arguments arguments(args, 1, sessionOptions({{"--frame", true}}));
+    Session session = readSession(arguments);
     if (session.actions.empty()) throw BadInput{"render needs the name of the PNG file to write"};
     const std::string path = session.actions.front();
     session.actions.erase(session.actions.begin());
     checkSession(session);
     RenderPlatform platformForRender;
-    for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
-        uint32_t n = 0;
-        if (!parseUnsigned32(session.positional[i + 1], n) || n == 0 || n > 1000)
-            throw BadInput{"--frame takes a frame number 1..1000"};
-        platformForRender.wantedFrame = static_cast<int>(n);
-    }
+    int64_t frame = 0;
+    if (arguments.number("--frame", 1, 1000, frame)) platformForRender.wantedFrame = static_cast<int>(frame);
     setPlatform(&platformForRender);
     struct Restore {
         ~Restore() { setPlatform(nullptr); }
@@ -326,15 +330,9 @@ int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
 
 // The card counter window's client area after the session's actions.
 int renderCounter(const std::vector<std::string>& args, std::FILE* err) {
-    std::vector<std::string> rest;
-    bool stockCounted = false;
-    for (const std::string& a : args) {
-        if (a == "--count-stock")
-            stockCounted = true;
-        else
-            rest.push_back(a);
-    }
-    Session session = parseSession(rest, 1);
+    const Arguments arguments(args, 1, sessionOptions({{"--count-stock", false}}));
+    const bool stockCounted = arguments.has("--count-stock");
+    Session session = readSession(arguments);
     if (session.actions.empty()) throw BadInput{"render-counter needs the name of the PNG file to write"};
     const std::string path = session.actions.front();
     session.actions.erase(session.actions.begin());
@@ -359,23 +357,13 @@ int renderCounter(const std::vector<std::string>& args, std::FILE* err) {
 
 // The graph window's client area for a game, from a log file.
 int renderGraph(const std::vector<std::string>& args, std::FILE* err) {
-    std::string logPath;
-    std::vector<std::string> plain;
-    for (size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--log") {
-            if (i + 1 >= args.size()) throw BadInput{"--log needs a file name"};
-            logPath = args[++i];
-        } else if (args[i].rfind("--", 0) == 0) {
-            throw BadInput{"unknown option '" + args[i] + "'"};
-        } else {
-            plain.push_back(args[i]);
-        }
-    }
-    if (logPath.empty()) throw BadInput{"render-graph needs --log FILE"};
+    const Arguments arguments(args, 1, {{"--log", true}});
+    const std::string* log = arguments.value("--log");
+    if (!log || log->empty()) throw BadInput{"render-graph needs --log FILE"};
+    const std::string& logPath = *log;
+    const std::vector<std::string>& plain = arguments.plain;
     if (plain.size() != 2) throw BadInput{"render-graph takes a game command id and the name of the PNG file to write"};
-    uint32_t id = 0;
-    if (!parseUnsigned32(plain[0], id) || id > 100000 || findGameRow(static_cast<int>(id)) < 0)
-        throw BadInput{"no game has the command id '" + plain[0] + "'"};
+    const int id = gameIdArgument(plain[0]);
     const std::string& path = plain[1];
 
     std::string error;
@@ -385,7 +373,7 @@ int renderGraph(const std::vector<std::string>& args, std::FILE* err) {
     }
     HeadlessScope scope;
     if (!view::startGraphics()) return 1;
-    selectGame(static_cast<int>(id));
+    selectGame(id);
     table.logMatchCount = countLogEntries();
     if (table.logMatchCount == 0) {
         std::fprintf(err, "korvat-cli: CANNOT MAKE GRAPH. Not enough data for graph.\n");
@@ -418,14 +406,19 @@ int dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         if (command == "moves") return movesCommand(args, out);
         if (command == "solve") return solveCommand(args, out);
         if (command == "survey") return surveyCommand(args, out, err);
-        if (command == "--help" || command == "help") {
-            std::fputs(kUsage, out);
-            return 0;
-        }
+        if (command == "--help" || command == "help") throw HelpAsked{};
         throw BadInput{"unknown command '" + command + "'"};
+    } catch (const HelpAsked&) {
+        std::fputs(kUsage, out);
+        return 0;
     } catch (const BadInput& bad) {
         std::fprintf(err, "korvat-cli: %s (try: korvat-cli help)\n", escapedLine(bad.message).c_str());
         return 2;
+    } catch (const std::exception& failure) {
+        // Whatever else stops a command (memory, threads) is a failure told
+        // in one line, never an abort.
+        std::fprintf(err, "korvat-cli: the command failed: %s\n", escapedLine(failure.what()).c_str());
+        return 1;
     }
 }
 

@@ -17,37 +17,7 @@
 
 namespace korvat::cli {
 
-bool parseUnsigned32(const std::string& text, uint32_t& out) {
-    if (text.empty() || text.size() > 10) return false;
-    uint64_t v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v > 0xFFFFFFFFull) return false;
-    out = static_cast<uint32_t>(v);
-    return true;
-}
-
 namespace {
-
-bool parseSigned64(const std::string& text, int64_t& out) {
-    if (text.empty() || text.size() > 12) return false;
-    size_t i = 0;
-    bool negative = false;
-    if (text[0] == '-') {
-        negative = true;
-        i = 1;
-    }
-    if (i == text.size()) return false;
-    int64_t v = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        v = v * 10 + (text[i] - '0');
-    }
-    out = negative ? -v : v;
-    return true;
-}
 
 // "A,B" or "A,B,C": integers, each >= min; `count` of them, or one or
 // more when `count` is 0.
@@ -58,7 +28,7 @@ std::vector<int> numbers(const std::string& action, const std::string& text, siz
         size_t comma = text.find(',', pos);
         std::string part = text.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
         int64_t v = 0;
-        if (!parseSigned64(part, v) || v < (allowNegative ? -32768 : 0) || v > 32767)
+        if (!parseNumber(part, allowNegative ? -32768 : 0, 32767, v))
             throw BadInput{"bad numbers in the action '" + action + "'"};
         out.push_back(static_cast<int>(v));
         if (comma == std::string::npos) break;
@@ -67,6 +37,11 @@ std::vector<int> numbers(const std::string& action, const std::string& text, siz
     if (count > 0 && out.size() != count)
         throw BadInput{"the action '" + action + "' takes " + std::to_string(count) + " numbers"};
     return out;
+}
+
+BadInput noSuchPile(const std::string& action, int index, int pileCount) {
+    return BadInput{"no pile " + std::to_string(index) + " in '" + action + "' (this game has " +
+                    std::to_string(pileCount) + ")"};
 }
 
 // An action taken apart: its verb and its numbers, checked.
@@ -84,9 +59,7 @@ Action parseAction(const std::string& action, int pileCount) {
     const std::string rest = colon == std::string::npos ? "" : action.substr(colon + 1);
     const bool hasArgs = colon != std::string::npos;
     auto pile = [&](int index) {
-        if (pileCount > 0 && index >= pileCount)
-            throw BadInput{"no pile " + std::to_string(index) + " in '" + action + "' (this game has " +
-                           std::to_string(pileCount) + ")"};
+        if (pileCount > 0 && index >= pileCount) throw noSuchPile(action, index, pileCount);
     };
     const std::string& v = a.verb;
     if (v == "press" || v == "drag" || v == "right") {
@@ -111,9 +84,7 @@ Action parseAction(const std::string& action, int pileCount) {
 }
 
 Pile& pileArgument(const std::string& action, int index) {
-    if (index < 0 || index >= currentGame->pileCount)
-        throw BadInput{"no pile " + std::to_string(index) + " in '" + action + "' (this game has " +
-                       std::to_string(currentGame->pileCount) + ")"};
+    if (index < 0 || index >= currentGame->pileCount) throw noSuchPile(action, index, currentGame->pileCount);
     return *pileAt(index);
 }
 
@@ -180,53 +151,32 @@ void apply(const std::string& action) {
 
 }  // namespace
 
-Session parseSession(const std::vector<std::string>& args, size_t first, const std::vector<std::string>& extraOptions,
-                     bool needsGame) {
+Session readSession(const Arguments& arguments, bool needsGame) {
     Session s;
-    std::vector<std::string> plain;
-    for (size_t i = first; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--unlimit") {
-            s.unlimit = true;
-        } else if (a == "--pref" || a == "--answer") {
-            if (i + 1 >= args.size()) throw BadInput{a + " needs a value"};
-            const std::string& value = args[++i];
-            if (a == "--answer") {
-                if (value != "yes" && value != "no") throw BadInput{"--answer takes yes or no"};
-                s.answerYes = value == "yes";
-                continue;
-            }
-            size_t eq = value.find('=');
-            const PreferenceKey* key = eq == std::string::npos ? nullptr : findPreferenceKey(value.substr(0, eq).c_str());
-            if (!key) throw BadInput{"unknown preference '" + value.substr(0, eq) + "'"};
-            int64_t v = 0;
-            if (!parseSigned64(value.substr(eq + 1), v) || v < key->lowest || v > key->highest)
-                throw BadInput{"the preference " + std::string(key->name) + " cannot be '" + value.substr(eq + 1) + "'"};
-            if (key == findPreferenceKey("LastGame") && findGameRow(static_cast<int>(v)) < 0)
-                throw BadInput{"no game has the command id " + value.substr(eq + 1)};
-            s.preferences.emplace_back(key->name, static_cast<int32_t>(static_cast<uint32_t>(v)));
-        } else if (std::find(extraOptions.begin(), extraOptions.end(), a) != extraOptions.end()) {
-            if (i + 1 >= args.size()) throw BadInput{a + " needs a value"};
-            s.positional.push_back(a);
-            s.positional.push_back(args[++i]);
-        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
-            throw BadInput{"unknown option '" + a + "'"};
-        } else {
-            plain.push_back(a);
-        }
+    s.unlimit = arguments.has("--unlimit");
+    for (const std::string& answer : arguments.values("--answer")) {
+        if (answer != "yes" && answer != "no") throw BadInput{"--answer takes yes or no"};
+        s.answerYes = answer == "yes";
     }
+    for (const std::string& preference : arguments.values("--pref")) s.preferences.push_back(preferenceArgument(preference));
     if (!needsGame) {
-        s.actions = plain;
+        s.actions = arguments.plain;
         return s;
     }
+    const std::vector<std::string>& plain = arguments.plain;
     if (plain.size() < 2) throw BadInput{"a game command id and a game number are needed"};
-    uint32_t id = 0;
-    if (!parseUnsigned32(plain[0], id) || findGameRow(static_cast<int>(id & 0x7FFFFFFF)) < 0 || id > 100000)
-        throw BadInput{"no game has the command id '" + plain[0] + "'"};
-    s.commandId = static_cast<int>(id);
-    if (!parseUnsigned32(plain[1], s.number)) throw BadInput{"not a game number (0..4294967295): '" + plain[1] + "'"};
+    s.commandId = gameIdArgument(plain[0]);
+    s.number = gameNumberArgument(plain[1]);
     s.actions.assign(plain.begin() + 2, plain.end());
     return s;
+}
+
+Preferences sessionPreferences(const Session& s) {
+    Preferences p;
+    p.Sound = 0;  // the headless tool plays no sounds unless asked to
+    if (s.unlimit) p.Unlimit = -1;
+    for (const auto& [key, value] : s.preferences) p.*(key->field) = value;
+    return p;
 }
 
 void checkSession(const Session& s) {
@@ -254,10 +204,7 @@ void beginSession(const Session& s, HeadlessPlatform& headless) {
     explainRulesHook = explainRules;
     lastScore = 0;
     headless.answerYes = s.answerYes;
-    prefs = Preferences{};
-    prefs.Sound = 0;  // the headless tool plays no sounds unless asked to
-    if (s.unlimit) prefs.Unlimit = -1;
-    for (const auto& [name, value] : s.preferences) prefs.*(findPreferenceKey(name.c_str())->field) = value;
+    prefs = sessionPreferences(s);
 }
 
 void applyActions(const Session& s) {

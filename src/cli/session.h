@@ -6,35 +6,31 @@
 #include <string>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "shell/headless_platform.h"
 
 namespace korvat::cli {
-
-// Bad input: reported as one line on standard error, exit status 2.
-struct BadInput {
-    std::string message;
-};
 
 struct Session {
     int commandId = 0;
     uint32_t number = 0;
     bool unlimit = false;
     bool answerYes = true;
-    std::vector<std::pair<std::string, int32_t>> preferences;
+    std::vector<std::pair<const PreferenceKey*, int32_t>> preferences;
     std::vector<std::string> actions;
-    std::vector<std::string> positional;  // what follows ID NUMBER that is not an action
 };
 
-// Parses ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--answer yes|no]
-// ACTION... from args[first...], checking every option. The actions are
-// checked by checkSession, once the caller has taken its own arguments
-// from them, before anything is dealt, read or written. `extraOptions` lists further options the
-// caller takes with one value each (they are returned in `positional` as
-// "--name", "value").
-// Without `needsGame` no ID NUMBER is expected, and every plain argument
-// is returned in `actions`.
-Session parseSession(const std::vector<std::string>& args, size_t first,
-                     const std::vector<std::string>& extraOptions = {}, bool needsGame = true);
+// The session options of a command line (--unlimit, --pref KEY=VALUE,
+// --answer yes|no), checked, and with `needsGame` its first two plain
+// arguments as ID NUMBER; the plain arguments after them are the actions
+// (every one of them without `needsGame`). The actions are checked by
+// checkSession, once the caller has taken its own arguments from them,
+// before anything is dealt, read or written.
+Session readSession(const Arguments& arguments, bool needsGame = true);
+
+// The preferences a session plays with: the defaults with sound off, then
+// what its options change.
+Preferences sessionPreferences(const Session& session);
 
 // Checks the form of every action, and its pile numbers against a game of
 // `pileCount` piles (0: the game is not known yet, the numbers are checked
@@ -60,8 +56,5 @@ void appendJsonString(std::string& out, const char* s);
 // A message made fit for one line: control characters and backslashes
 // escaped (\n, \t, \r, \xHH, \\).
 std::string escapedLine(const std::string& text);
-
-// Parses an unsigned 32-bit decimal: digits only, at most 4294967295.
-bool parseUnsigned32(const std::string& text, uint32_t& out);
 
 }  // namespace korvat::cli

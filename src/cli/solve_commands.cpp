@@ -60,21 +60,18 @@ void appendMoves(std::string& out, const std::vector<core::Move>& moves) {
     out += ']';
 }
 
-uint64_t positiveNumber(const std::string& option, const std::string& text, uint64_t highest) {
-    uint64_t v = 0;
-    if (text.empty() || text.size() > 12) throw BadInput{option + " takes a number"};
-    for (char c : text) {
-        if (c < '0' || c > '9') throw BadInput{option + " takes a number"};
-        v = v * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (v == 0 || v > highest) throw BadInput{option + " takes a number from 1 to " + std::to_string(highest)};
-    return v;
+// The solver's limits, as --max-states and --max-ms change them.
+solve::Limits limitsArgument(const Arguments& arguments, solve::Limits limits) {
+    int64_t n = 0;
+    if (arguments.number("--max-states", 1, 4'000'000'000, n)) limits.maxStates = static_cast<uint64_t>(n);
+    if (arguments.number("--max-ms", 1, 86'400'000, n)) limits.maxMs = static_cast<uint32_t>(n);
+    return limits;
 }
 
 }  // namespace
 
 int movesCommand(const std::vector<std::string>& args, std::FILE* out) {
-    Session session = parseSession(args, 1);
+    Session session = readSession(Arguments(args, 1, sessionOptions()));
     checkSession(session);
     PlayedSession played(session);
     core::MoveList list;
@@ -88,14 +85,9 @@ int movesCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
-    Session session = parseSession(args, 1, {"--max-states", "--max-ms"});
-    solve::Limits limits;
-    for (size_t i = 0; i + 1 < session.positional.size(); i += 2) {
-        const std::string& option = session.positional[i];
-        if (option == "--max-states") limits.maxStates = positiveNumber(option, session.positional[i + 1], 4'000'000'000ull);
-        if (option == "--max-ms")
-            limits.maxMs = static_cast<uint32_t>(positiveNumber(option, session.positional[i + 1], 86'400'000));
-    }
+    const Arguments arguments(args, 1, sessionOptions({{"--max-states", true}, {"--max-ms", true}}));
+    Session session = readSession(arguments);
+    const solve::Limits limits = limitsArgument(arguments, solve::Limits{});
     checkSession(session);
     PlayedSession played(session);
     const solve::Result result = solve::solve(currentRules(), currentTable(), limits);
@@ -112,60 +104,28 @@ int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    const Arguments arguments(args, 1,
+                              {{"--games", true}, {"--deals", true}, {"--first", true}, {"--threads", true},
+                               {"--max-ms", true}, {"--max-states", true}, {"--unlimit", false}, {"--pref", true},
+                               {"--json", false}, {"--markdown", false}});
+    if (!arguments.plain.empty()) throw BadInput{"unexpected argument '" + arguments.plain[0] + "'"};
     solve::SurveyOptions o;
     o.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    bool json = false, markdown = false;
-    std::string games = "all";
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw BadInput{a + " needs a value"};
-            return args[++i];
-        };
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--markdown") {
-            markdown = true;
-        } else if (a == "--games") {
-            games = value();
-        } else if (a == "--deals") {
-            o.deals = static_cast<uint32_t>(positiveNumber(a, value(), 100'000'000));
-        } else if (a == "--first") {
-            if (!parseUnsigned32(value(), o.first)) throw BadInput{"--first takes a game number (0..4294967295)"};
-        } else if (a == "--threads") {
-            o.threads = static_cast<int>(positiveNumber(a, value(), 256));
-        } else if (a == "--max-ms") {
-            o.limits.maxMs = static_cast<uint32_t>(positiveNumber(a, value(), 86'400'000));
-        } else if (a == "--max-states") {
-            o.limits.maxStates = positiveNumber(a, value(), 4'000'000'000ull);
-        } else if (a == "--pref") {
-            const std::string& kv = value();
-            const size_t eq = kv.find('=');
-            const std::string key = kv.substr(0, eq);
-            const std::string v = eq == std::string::npos ? "" : kv.substr(eq + 1);
-            if (!findPreferenceKey(key.c_str())) throw BadInput{"unknown preference '" + key + "'"};
-            if (v.empty() || v.find_first_not_of("-0123456789") != std::string::npos)
-                throw BadInput{"the preference " + key + " cannot be '" + v + "'"};
-            const bool on = std::stol(v) != 0;
-            if (key == "Three") o.rules.three = on;
-            if (key == "Unlimit") o.rules.unlimit = on;
-        } else if (a == "--unlimit") {
-            o.rules.unlimit = true;
-        } else {
-            throw BadInput{"unknown option '" + a + "'"};
-        }
-    }
-    if (games == "all") {
+    const bool json = arguments.has("--json"), markdown = arguments.has("--markdown");
+    int64_t n = 0;
+    if (arguments.number("--deals", 1, 100'000'000, n)) o.deals = static_cast<uint32_t>(n);
+    for (const std::string& first : arguments.values("--first")) o.first = gameNumberArgument(first);
+    if (arguments.number("--threads", 1, 256, n)) o.threads = static_cast<int>(n);
+    o.limits = limitsArgument(arguments, o.limits);
+    o.rules = core::ruleOptions(sessionPreferences(readSession(arguments, false)));
+    const std::string* games = arguments.value("--games");
+    if (!games || *games == "all") {
         for (const GameEntry& g : gameCatalogue()) o.games.push_back(g.commandId);
     } else {
         size_t pos = 0;
-        while (pos <= games.size()) {
-            const size_t comma = std::min(games.find(',', pos), games.size());
-            uint32_t id = 0;
-            const std::string part = games.substr(pos, comma - pos);
-            if (!parseUnsigned32(part, id) || id > 100000 || findGameRow(static_cast<int>(id)) < 0)
-                throw BadInput{"no game has the command id '" + part + "'"};
-            o.games.push_back(static_cast<int>(id));
+        while (pos <= games->size()) {
+            const size_t comma = std::min(games->find(',', pos), games->size());
+            o.games.push_back(gameIdArgument(games->substr(pos, comma - pos)));
             pos = comma + 1;
         }
     }

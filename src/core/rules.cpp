@@ -2,6 +2,7 @@
 
 #include "core/deal.h"
 #include "model/catalogue.h"
+#include "model/preferences.h"
 
 namespace korvat::core {
 
@@ -10,6 +11,8 @@ bool GameRules::hasDiscardRules() const {
     return ruleFlags & (pairsOfRank | pairsTen | pairsEleven | pairsThirteen | pairsFourteen | faceTriplets |
                         tensQuartets | fifteens | kingsSingly);
 }
+
+RuleOptions ruleOptions(const Preferences& preferences) { return {preferences.Three != 0, preferences.Unlimit != 0}; }
 
 GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNumber, uint32_t redealSeed) {
     GameRules r;

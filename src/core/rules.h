@@ -10,6 +10,7 @@
 
 namespace korvat {
 struct GameEntry;
+struct Preferences;
 }
 
 namespace korvat::core {
@@ -77,6 +78,8 @@ struct RuleOptions {
     bool three = false;
     bool unlimit = false;
 };
+// The rule options the preferences set (Three and Unlimit).
+RuleOptions ruleOptions(const Preferences& preferences);
 
 // The rules of the game in that catalogue row for a deal of that number:
 // the pile definitions are copied from the row's layout as they stand now.
