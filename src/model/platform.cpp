@@ -30,6 +30,13 @@ Platform* current = &silent;
 
 }  // namespace
 
+bool Platform::iniWriteStrings(const char* section, const std::vector<std::pair<std::string, std::string>>& values) {
+    bool written = true;
+    for (const auto& [key, value] : values)
+        if (!iniWriteString(section, key.c_str(), value.c_str())) written = false;
+    return written;
+}
+
 Platform& platform() { return *current; }
 void setPlatform(Platform* p) { current = p ? p : &silent; }
 

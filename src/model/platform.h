@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace korvat {
 
@@ -75,6 +77,10 @@ public:
     // writing a value as text. Writing reports failure.
     virtual int iniReadInt(const char* section, const char* key, int defaultValue) = 0;
     virtual bool iniWriteString(const char* section, const char* key, const char* value) = 0;
+    // Several keys of one section written as one change of the file, in
+    // their order (by default one key after the other). False when any
+    // could not be written.
+    virtual bool iniWriteStrings(const char* section, const std::vector<std::pair<std::string, std::string>>& values);
 };
 
 // The platform in use. Until one is installed, a silent one answers every

@@ -85,6 +85,14 @@ bool keyOf(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
+// The name a key is held by: its section's and its own, in small letters.
+std::string heldName(const std::string& section, const std::string& key) {
+    std::string name = section + "\n" + key;
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
 bool makeFolders(const std::string& path, std::string& error) {
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
         std::string folder = path.substr(0, slash);
@@ -179,22 +187,57 @@ int iniFileReadInt(const std::string& path, const char* section, const char* key
 
 bool iniFileWriteString(const std::string& path, const char* section, const char* key, const char* value,
                         std::string& error) {
+    SharedIniFile file;
+    return file.write(path, section, {{key, value}}, error);
+}
+
+void SharedIniFile::usePath(const std::string& path) {
+    if (path == path_) return;
+    path_ = path;
+    held_.clear();
+}
+
+int SharedIniFile::readInt(const std::string& path, const char* section, const char* key, int defaultValue) {
+    usePath(path);
+    const int value = iniFileReadInt(path, section, key, defaultValue);
+    held_.emplace(heldName(section, key), value);
+    return value;
+}
+
+bool SharedIniFile::write(const std::string& path, const char* section, const IniValues& values,
+                          std::string& error) {
+    usePath(path);
+    // The lock is taken on the file itself, which it makes when missing.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 && errno == ENOENT && !makeFolders(path, error)) return false;
+    FileLock lock;
+    if (!lock.lock(path, error)) return false;
     std::vector<uint8_t> bytes;
-    bool missing = false;
-    if (readFileBytes(path, kIniLimit + 1, bytes, error, &missing)) {
-        if (bytes.size() > kIniLimit) {
-            error = "\"" + path + "\" is too large to be a settings file.";
-            return false;
-        }
-    } else if (!missing) {
+    if (!readFileBytes(path, kIniLimit + 1, bytes, error)) {
         // A file that exists but cannot be read is not replaced by one that
         // would lose its other lines.
         return false;
-    } else if (!makeFolders(path, error)) {
+    }
+    if (bytes.size() > kIniLimit) {
+        error = "\"" + path + "\" is too large to be a settings file.";
         return false;
     }
-    std::string text = iniSetValue(std::string(bytes.begin(), bytes.end()), section, key, value);
-    return writeFileReplacing(path, std::vector<uint8_t>(text.begin(), text.end()), error);
+    std::string text(bytes.begin(), bytes.end());
+    std::map<std::string, int> held = held_;
+    for (const auto& [key, value] : values) {
+        const std::string name = heldName(section, key);
+        const int mine = iniParseInt(value);
+        const auto h = held.find(name);
+        std::string there;
+        if (h != held.end() && h->second == mine && iniFindValue(text, section, key, there) &&
+            iniParseInt(there) != mine)
+            continue;  // changed by another copy, not by this one
+        text = iniSetValue(text, section, key, value);
+        held[name] = mine;
+    }
+    if (!writeFileReplacing(path, std::vector<uint8_t>(text.begin(), text.end()), error)) return false;
+    held_ = std::move(held);
+    return true;
 }
 
 std::string korvatIniPath() {

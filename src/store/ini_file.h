@@ -1,10 +1,15 @@
 // A small reader and writer of INI files ("[Section]" lines and "Key=Value"
 // lines), as the settings file korvat.ini uses them. Section and key names
 // are compared without regard to case; every other line of the file is kept
-// as it stands when a value is written.
+// as it stands when a value is written. Every copy of the program may write
+// the same korvat.ini: each write is made under the lock LOG.DAT's writes
+// take, onto the file as it is then.
 #pragma once
 
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace korvat {
 
@@ -30,6 +35,28 @@ int iniFileReadInt(const std::string& path, const char* section, const char* key
 // in `error` when it could not be written.
 bool iniFileWriteString(const std::string& path, const char* section, const char* key, const char* value,
                         std::string& error);
+
+// Keys of one section and their values, in the order they are written.
+using IniValues = std::vector<std::pair<std::string, std::string>>;
+
+// The settings file as one copy of the program holds it while other copies
+// write it too. The first value read of each key (the default when the key
+// is missing) is the one this program started from. A write changes the
+// file once, whole, under the file's lock: a key whose value is still the
+// one this program started from (or last wrote) keeps what another copy
+// wrote there meanwhile; every other key takes this program's value. Alone,
+// a program's writes give the file exactly as writing each key in turn does.
+class SharedIniFile {
+public:
+    int readInt(const std::string& path, const char* section, const char* key, int defaultValue);
+    bool write(const std::string& path, const char* section, const IniValues& values, std::string& error);
+
+private:
+    void usePath(const std::string& path);
+
+    std::string path_;
+    std::map<std::string, int> held_;  // by section and key, in small letters
+};
 
 // Where korvat.ini lives: $KORVAT_INI when set; else
 // $XDG_CONFIG_HOME/korvat/korvat.ini; else ~/.config/korvat/korvat.ini.

@@ -48,16 +48,16 @@ void writePreferences() {
     static const char* const order[kPreferenceCount] = {"CardBack", "TableBack", "Move",      "LastGame", "Right",
                                                         "Prompt",   "AllowCheat", "AllowCounter", "AllowUndo",
                                                         "Seed",     "Three",     "Unlimit",   "Sound",    "Sizes"};
-    bool written = true;
+    std::vector<std::pair<std::string, std::string>> values;
     for (const char* name : order) {
         const PreferenceKey& key = keyNamed(name);
         int32_t value = prefs.*key.field;
         if (key.field == &Preferences::LastGame && currentGame) value = currentGame->commandId;
         char text[16];
         std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
-        if (!platform().iniWriteString(kSection, name, text)) written = false;
+        values.emplace_back(name, text);
     }
-    if (!written)
+    if (!platform().iniWriteStrings(kSection, values))
         platform().messageBox("The preferences could not be saved in korvat.ini.", "MODERATE ERROR",
                               Mb::Ok | Mb::IconExclamation);
 }

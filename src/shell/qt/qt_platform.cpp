@@ -171,15 +171,19 @@ bool QtPlatform::saveFileDialog(std::string& name) {
     return true;
 }
 
-// korvat.ini: read anew at every call and rewritten whole at every write,
-// as the profile calls do.
+// korvat.ini: read anew at every call, and changed whole at every write,
+// merged with what other windows wrote there meanwhile.
 int QtPlatform::iniReadInt(const char* section, const char* key, int defaultValue) {
-    return iniFileReadInt(korvatIniPath(), section, key, defaultValue);
+    return ini_.readInt(korvatIniPath(), section, key, defaultValue);
 }
 
 bool QtPlatform::iniWriteString(const char* section, const char* key, const char* value) {
+    return iniWriteStrings(section, {{key, value}});
+}
+
+bool QtPlatform::iniWriteStrings(const char* section, const std::vector<std::pair<std::string, std::string>>& values) {
     std::string error;
-    return iniFileWriteString(korvatIniPath(), section, key, value, error);
+    return ini_.write(korvatIniPath(), section, values, error);
 }
 
 }  // namespace korvat::qt

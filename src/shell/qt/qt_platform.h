@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "model/platform.h"
+#include "store/ini_file.h"
 
 class QSoundEffect;
 class QWidget;
@@ -46,6 +47,7 @@ public:
     bool saveFileDialog(std::string& name) override;
     int iniReadInt(const char* section, const char* key, int defaultValue) override;
     bool iniWriteString(const char* section, const char* key, const char* value) override;
+    bool iniWriteStrings(const char* section, const std::vector<std::pair<std::string, std::string>>& values) override;
 
     // Tests: answer message boxes without showing them, and fix the clock.
     std::function<int(const char* text, const char* caption, unsigned style)> messageHook;
@@ -64,6 +66,7 @@ private:
     std::array<QSoundEffect*, 6> sounds_{};
     QSoundEffect* playing_ = nullptr;
     std::optional<QCursor> carryCursor_;
+    SharedIniFile ini_;
 };
 
 }  // namespace korvat::qt
