@@ -344,6 +344,37 @@ private slots:
         restart();
         text = iniText();
         QVERIFY2(text.contains(QStringLiteral("Width=640\nHeight=480\n")), qPrintable(text));
+        // Values at the ends of the range are checked before any sum is made
+        // of them: the default place, and the real one written at the end.
+        const QPoint centred(screen.x() + (screen.width() - window->width()) / 2,
+                             screen.y() + (screen.height() - window->height()) / 2);
+        for (const char* extreme : {"[Window]\nLeft=2147483647\nTop=2147483647\nWidth=2147483647\nHeight=2147483647\n",
+                                    "[Window]\nLeft=-2147483648\nTop=-2147483648\nWidth=-2147483648\nHeight=0\n",
+                                    "[Window]\nLeft=1048577\nTop=0\nWidth=65536\nHeight=4294967295\n"}) {
+            restart(extreme);
+            QCOMPARE(window->table().size(), QSize(640, 480));
+            QCOMPARE(window->pos(), centred);
+            restart();
+            text = iniText();
+            QVERIFY2(text.contains(QStringLiteral("[Window]\nLeft=%1\nTop=%2\nWidth=640\nHeight=480\n")
+                                       .arg(centred.x())
+                                       .arg(centred.y())),
+                     qPrintable(text));
+        }
+        // A place partly off the screen (a run at another scale left it):
+        // the window opens wholly on the screen, as near as it can.
+        restart("[Window]\nLeft=480\nTop=341\nWidth=640\nHeight=480\n");
+        const QRect frame = window->frameGeometry();
+        QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                        .arg(frame.x())
+                                                        .arg(frame.y())
+                                                        .arg(frame.width())
+                                                        .arg(frame.height())
+                                                        .arg(screen.width())
+                                                        .arg(screen.height())));
+        QCOMPARE(window->frameGeometry().bottomRight(), screen.bottomRight());
+        restart("[Window]\nLeft=-100\nTop=-5\nWidth=640\nHeight=480\n");
+        QCOMPARE(window->pos(), screen.topLeft());
     }
 
     void keysOfTheMenus() {

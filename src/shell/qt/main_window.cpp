@@ -14,12 +14,12 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolTip>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -121,9 +121,10 @@ QColor tableColour() {
 
 // korvat.ini: the window's place, kept apart from the preferences.
 constexpr const char* kPlaceSection = "Window";
-constexpr int kMissing = std::numeric_limits<int>::min();
-// How much of a window must lie on a screen for its remembered place to be used.
-constexpr int kVisibleEnough = 64;
+// No screen is this many pixels from the origin or this large.
+constexpr int kFarthest = 1 << 20;
+bool plausiblePlace(int v) { return v >= -kFarthest && v <= kFarthest; }
+bool plausibleSize(int v) { return v > 0 && v <= kFarthest; }
 
 }  // namespace
 
@@ -381,32 +382,48 @@ void MainWindow::placeWindow() {
     layout()->activate();
     around_ = size() - table_->size();
     Platform& ini = *platform_;
-    QRect area(0, 0, width(), height());
-    if (QScreen* screen = QGuiApplication::primaryScreen()) area = screen->availableGeometry();
-
-    // The table's size as it was left, within what the screen can show.
-    const int w = ini.iniReadInt(kPlaceSection, "Width", kMissing);
-    const int h = ini.iniReadInt(kPlaceSection, "Height", kMissing);
-    if (w != kMissing && h != kMissing) {
-        const QSize least = table_->minimumSize();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    const QRect home = primary ? primary->availableGeometry() : QRect(QPoint(0, 0), size());
+    // The window's size with the table's as left, within what a screen shows.
+    const QSize least = table_->minimumSize();
+    auto sizeOn = [&](const QRect& area, const QSize& tableSize) {
         const QSize most = (area.size() - around_).expandedTo(least);
-        resize(QSize(w, h).expandedTo(least).boundedTo(most) + around_);
-    }
-    // Its place, if enough of the window would be on a screen to take hold of.
-    const int left = ini.iniReadInt(kPlaceSection, "Left", kMissing);
-    const int top = ini.iniReadInt(kPlaceSection, "Top", kMissing);
-    bool seen = false;
-    if (left != kMissing && top != kMissing) {
-        const QRect there(QPoint(left, top), size());
+        return tableSize.expandedTo(least).boundedTo(most) + around_;
+    };
+    // Every value is checked before it is used: one that could not place the
+    // window on a screen gives the first size or the default place (centred
+    // on the main screen), and what the window then has is written at the end.
+    const QSize first = table_->size();
+    const int w = ini.iniReadInt(kPlaceSection, "Width", first.width());
+    const int h = ini.iniReadInt(kPlaceSection, "Height", first.height());
+    const QSize tableSize = plausibleSize(w) && plausibleSize(h) ? QSize(w, h) : first;
+    resize(sizeOn(home, tableSize));
+    // Places are of the frame, which the window system adds around the window.
+    if (!windowHandle()) create();
+    const QMargins margins = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    auto frameSize = [&] { return size().grownBy(margins); };
+    const QPoint centred(home.x() + (home.width() - width()) / 2, home.y() + (home.height() - height()) / 2);
+    const int left = ini.iniReadInt(kPlaceSection, "Left", centred.x());
+    const int top = ini.iniReadInt(kPlaceSection, "Top", centred.y());
+    QPoint place = centred;
+    if (plausiblePlace(left) && plausiblePlace(top)) {
+        // The screen that would show most of the window opens it, wholly on
+        // that screen as far as it fits: its top left corner first.
+        QScreen* best = nullptr;
+        int64_t most = 0;
         for (QScreen* screen : QGuiApplication::screens()) {
-            const QRect common = screen->availableGeometry().intersected(there);
-            seen = seen || (common.width() >= kVisibleEnough && common.height() >= kVisibleEnough);
+            const QRect common = screen->availableGeometry().intersected(QRect(QPoint(left, top), frameSize()));
+            const int64_t shown = common.isEmpty() ? 0 : int64_t{common.width()} * common.height();
+            if (shown > most) best = screen, most = shown;
+        }
+        if (best) {
+            const QRect area = best->availableGeometry();
+            if (best != primary) resize(sizeOn(area, tableSize));
+            place = QPoint(std::max(area.left(), std::min(left, area.right() + 1 - frameSize().width())),
+                           std::max(area.top(), std::min(top, area.bottom() + 1 - frameSize().height())));
         }
     }
-    if (seen)
-        move(left, top);
-    else
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    move(place);
     if (ini.iniReadInt(kPlaceSection, "Maximized", 0) != 0) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
@@ -418,13 +435,11 @@ void MainWindow::savePlace() {
     const QRect normal = maximized && normalGeometry().isValid() ? normalGeometry() : geometry();
     const QPoint place = normal.topLeft() - (geometry().topLeft() - frameGeometry().topLeft());
     const QSize tableSize = normal.size() - (size() - table_->size());
-    Platform& ini = *platform_;
-    const std::pair<const char*, int> keys[] = {{"Left", place.x()},
-                                                {"Top", place.y()},
-                                                {"Width", tableSize.width()},
-                                                {"Height", tableSize.height()},
-                                                {"Maximized", maximized ? 1 : 0}};
-    for (const auto& [key, value] : keys) ini.iniWriteString(kPlaceSection, key, std::to_string(value).c_str());
+    const int values[] = {place.x(), place.y(), tableSize.width(), tableSize.height(), maximized ? 1 : 0};
+    const char* const keys[] = {"Left", "Top", "Width", "Height", "Maximized"};
+    std::vector<std::pair<std::string, std::string>> written;
+    for (size_t i = 0; i < std::size(keys); ++i) written.emplace_back(keys[i], std::to_string(values[i]));
+    platform_->iniWriteStrings(kPlaceSection, written);
 }
 
 void MainWindow::buildMenu() {
