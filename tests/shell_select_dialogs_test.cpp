@@ -261,14 +261,15 @@ TEST_F(LoggedGame, DescriptionsAreKeptWhileScrollingAndCutToFourteen) {
     EXPECT_STREQ(gameLog[1].description, "spider") << "another game's entry is untouched";
 }
 
-TEST_F(LoggedGame, OnlyOkCloses) {
-    loggedGameDialog(logged, DialogEvent::opening());
-    logged.description = "typed";
-    for (int id : {DialogId::Cancel, DialogId::Description, DialogId::LoggedNumber, 0})
-        EXPECT_EQ(loggedGameDialog(logged, DialogEvent::command(id)), DialogResult::Stay) << id;
-    EXPECT_STREQ(gameLog[0].description, "five") << "Escape keeps nothing";
-    EXPECT_EQ(loggedGameDialog(logged, DialogEvent::command(DialogId::Ok)), DialogResult::Close);
-    EXPECT_STREQ(gameLog[0].description, "typed");
+TEST_F(LoggedGame, OkEscapeAndTheCloseButtonCloseAndKeepTheDescription) {
+    for (int closing : {DialogId::Ok, DialogId::Cancel}) {
+        loggedGameDialog(logged, DialogEvent::opening());
+        logged.description = closing == DialogId::Ok ? "typed" : "escaped";
+        for (int id : {DialogId::Description, DialogId::LoggedNumber, 0})
+            EXPECT_EQ(loggedGameDialog(logged, DialogEvent::command(id)), DialogResult::Stay) << id;
+        EXPECT_EQ(loggedGameDialog(logged, DialogEvent::command(closing)), DialogResult::Close);
+        EXPECT_STREQ(gameLog[0].description, logged.description.c_str());
+    }
 }
 
 TEST_F(LoggedGame, DatabaseCommandCountsThisGamesDealsOrRefuses) {

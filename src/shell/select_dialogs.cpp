@@ -125,7 +125,8 @@ DialogResult loggedGameDialog(LoggedGameControls& controls, const DialogEvent& e
             return DialogResult::Stay;
         }
         case DialogEvent::Command:
-            if (event.id != DialogId::Ok) return DialogResult::Stay;
+            // Escape and the close button leave the browser as OK does.
+            if (event.id != DialogId::Ok && event.id != DialogId::Cancel) return DialogResult::Stay;
             keepDescription(controls);
             return DialogResult::Close;
         case DialogEvent::Scroll: {

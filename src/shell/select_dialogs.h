@@ -49,7 +49,7 @@ struct LoggedGameControls {
 // is above 0. Opening goes to the current deal, or deals the first logged
 // one when the current deal is not logged; the scroll bar moves through the
 // logged deals and deals each one shown; OK keeps the typed description and
-// closes. Escape closes nothing.
+// closes, and so do Escape and the window's close button.
 DialogResult loggedGameDialog(LoggedGameControls& controls, const DialogEvent& event);
 
 }  // namespace korvat

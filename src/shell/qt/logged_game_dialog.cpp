@@ -3,6 +3,8 @@
 namespace korvat::qt {
 
 LoggedGameDialog::LoggedGameDialog(QWidget* owner) : TemplateDialog(loggedGameTemplate, owner) {
+    // A close button, which closes it as OK does.
+    setWindowFlags(windowFlags() | Qt::WindowCloseButtonHint);
     opened_ = true;
     dispatch(DialogEvent::opening());
 }

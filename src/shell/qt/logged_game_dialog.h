@@ -1,6 +1,6 @@
 // "Select logged game" (dialog 1405): the scroll bar walks through this
 // game's logged deals and deals each one shown; a description typed for a
-// deal is kept in the game log. Only OK closes it.
+// deal is kept in the game log. OK, Escape and its close button close it.
 #pragma once
 
 #include "shell/qt/template_dialog.h"
