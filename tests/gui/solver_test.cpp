@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
+#include <QWindow>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -221,6 +223,29 @@ private slots:
         QTest::keyClick(&window->table(), Qt::Key_PageUp);
         QVERIFY(gameNumber > dealt);
         QVERIFY(provenWinnable(gameNumber));
+    }
+
+    void closingTheWindowWhileSearchingCancelsAndCloses() {
+        // Aces Up: no deal is proved winnable within the search's limits, so
+        // the search goes on and shows its progress.
+        winnableDealsOnly = -1;
+        deal(833, 7);
+        bool closed = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (!closed && qobject_cast<QProgressDialog*>(w) && w->isVisible()) {
+                    closed = true;
+                    window->windowHandle()->close();  // the window's close button
+                }
+            }
+        });
+        poll.start(20);
+        window->action(Command::New)->trigger();
+        QVERIFY2(closed, "the progress was shown");
+        QCOMPARE(gameNumber, 7u);  // as Cancel leaves it
+        QTRY_VERIFY(!window->isVisible());
+        QVERIFY(iniText().contains(QStringLiteral("[Window]")));  // shut down as a close does
     }
 };
 

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressDialog>
+#include <functional>
 #include <thread>
 
 #include "core/moves.h"
@@ -48,11 +49,16 @@ bool isInput(QEvent::Type type) {
 
 // Keeps every input but the progress dialog's from the program while the
 // search for a winnable deal runs: nothing else may change the game then.
+// Closing the main window meanwhile cancels the search, and the window
+// closes once it has stopped.
 class InputGate final : public QObject {
 public:
-    explicit InputGate(QWidget* allowed) : allowed_(allowed) { qApp->installEventFilter(this); }
+    InputGate(QWidget* allowed, QWidget* mainWindow, std::function<void()> cancel)
+        : allowed_(allowed), main_(mainWindow), cancel_(std::move(cancel)) {
+        qApp->installEventFilter(this);
+    }
     ~InputGate() override { qApp->removeEventFilter(this); }
-    void allow(QWidget* widget) { allowed_ = widget; }
+    bool closeWanted() const { return closeWanted_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -60,11 +66,19 @@ protected:
         if (!isInput(event->type()) || watched->isWindowType()) return false;
         for (QObject* o = watched; o; o = o->parent())
             if (o == allowed_) return false;
+        if (event->type() == QEvent::Close && watched == main_) {
+            closeWanted_ = true;
+            cancel_();
+            event->ignore();  // not now: once the search has stopped
+        }
         return true;
     }
 
 private:
     QWidget* allowed_;
+    QWidget* main_;
+    std::function<void()> cancel_;
+    bool closeWanted_ = false;
 };
 
 // Runs the search on a thread of its own; the window stays drawn, and once
@@ -72,15 +86,18 @@ private:
 // shows how far it has come.
 void searchWithProgress(WinnableSearch& search) {
     std::thread worker([&search] { runWinnableSearch(search); });
-    QProgressDialog progress(bar ? bar->window() : nullptr);
-    InputGate gate(&progress);
+    QWidget* main = bar ? bar->window() : nullptr;
+    QProgressDialog progress(main);
+    InputGate gate(&progress, main, [&search] { search.stop.store(true); });
     progress.setWindowTitle(QStringLiteral("Korvat"));
     progress.setLabelText(QStringLiteral("Looking for a deal that can be won..."));
     progress.setRange(0, static_cast<int>(kWinnableTries));
     progress.setMinimumDuration(kProgressAfterMilliseconds);
     progress.setAutoClose(false);
     progress.setAutoReset(false);
-    progress.setWindowModality(Qt::WindowModal);
+    // Not modal: the gate keeps the input from the main window, whose close
+    // button the window system would otherwise not pass on.
+    progress.setWindowModality(Qt::NonModal);
     QObject::connect(&progress, &QProgressDialog::canceled, [&search] { search.stop.store(true); });
 
     QEventLoop loop;
@@ -101,6 +118,8 @@ void searchWithProgress(WinnableSearch& search) {
     // The program may be ending (its loops all quit): the search stops.
     if (!search.done.load(std::memory_order_acquire)) search.stop.store(true);
     worker.join();
+    if (gate.closeWanted() && main)
+        QTimer::singleShot(0, main, [main] { main->close(); });
 }
 
 }  // namespace
