@@ -4,7 +4,7 @@
 #include <string>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/preferences.h"
 #include "model/records.h"
@@ -12,7 +12,7 @@
 #include "play/game.h"
 #include "core/legality.h"
 #include "play/current.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "shell/headless_platform.h"
 #include "view/table_drawing.h"

@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "shell/headless_platform.h"
 #include "store/gamefile.h"
 #include "store/logfile.h"

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "shell/headless_platform.h"
 #include "view/pictures.h"

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/records.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "store/gamefile.h"
 
 using namespace korvat;

@@ -6,7 +6,7 @@
 #include "core/table.h"
 #include "model/gamelog.h"
 #include "model/score.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/current.h"
 #include "play/stock.h"
 #include "test_support.h"

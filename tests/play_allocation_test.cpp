@@ -14,7 +14,7 @@
 #include "model/gamelog.h"
 #include "play/autoplay.h"
 #include "play/current.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "test_support.h"
 

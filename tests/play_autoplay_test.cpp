@@ -1,7 +1,7 @@
 // Autoplay, complete runs and discard groups as the program records and
 // undoes them (which cards they move is the core's, tested there).
 #include "play/autoplay.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "test_support.h"
 

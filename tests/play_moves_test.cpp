@@ -1,7 +1,7 @@
 // Lifting, gliding, landing, recording and undoing moves.
 #include "model/gamelog.h"
 #include "model/score.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/stock.h"
 #include "test_support.h"
 

@@ -1,5 +1,5 @@
 // Pressing, carrying and dropping cards with the pointer.
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "test_support.h"
 

@@ -20,7 +20,7 @@
 #include "model/score.h"
 #include "play/autoplay.h"
 #include "play/legality.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "test_support.h"
 

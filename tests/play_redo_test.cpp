@@ -7,7 +7,7 @@
 #include "core/legality.h"
 #include "core/moves.h"
 #include "play/current.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "play/redo.h"
 #include "test_support.h"

@@ -1,6 +1,6 @@
 // The stock, filling spaces and redeals as the program records and undoes
 // them (what they do to the table is the core's, tested there).
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "play/stock.h"
 #include "test_support.h"

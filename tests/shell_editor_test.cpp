@@ -9,7 +9,7 @@
 #include "shell/editor_dialog.h"
 #include "shell/menu.h"
 #include "shell/program.h"
-#include "shell/rules.h"
+#include "shell/rules_text.h"
 #include "test_support.h"
 
 namespace korvat::test {

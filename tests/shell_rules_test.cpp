@@ -8,7 +8,7 @@
 #include "cli/commands.h"
 #include "model/gamelog.h"
 #include "model/score.h"
-#include "shell/rules.h"
+#include "shell/rules_text.h"
 #include "test_support.h"
 
 namespace korvat::test {

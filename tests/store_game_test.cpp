@@ -15,7 +15,7 @@
 #include "model/score.h"
 #include "play/autoplay.h"
 #include "play/legality.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "shell/file_commands.h"
 #include "shell/menu.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/preferences.h"
 #include "model/score.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "shell/preferences_dialog.h"
 #include "store/ini_file.h"
 #include "store/persistence.h"

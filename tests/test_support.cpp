@@ -5,7 +5,7 @@
 #include <new>
 
 #include "cli/commands.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/game.h"

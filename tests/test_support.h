@@ -11,7 +11,7 @@
 
 #include "model/catalogue.h"
 #include "model/drawing.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "shell/headless_platform.h"

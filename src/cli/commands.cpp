@@ -12,7 +12,7 @@
 #include "cli/session.h"
 #include "cli/solve_commands.h"
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/platform.h"
 #include "model/preferences.h"

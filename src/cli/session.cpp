@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
@@ -13,7 +13,7 @@
 #include "play/game.h"
 #include "play/pointer.h"
 #include "shell/commands.h"
-#include "shell/rules.h"
+#include "shell/rules_text.h"
 
 namespace korvat::cli {
 

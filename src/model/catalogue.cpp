@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/preferences.h"
 #include "model/score.h"

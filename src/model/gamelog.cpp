@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/platform.h"
 #include "model/records.h"
 

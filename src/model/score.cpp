@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/gamelog.h"
 #include "model/platform.h"

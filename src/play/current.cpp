@@ -4,12 +4,12 @@
 #include <cstdlib>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 
 namespace korvat {
 

@@ -2,7 +2,7 @@
 
 #include "core/deal.h"
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/gamelog.h"
 #include "model/platform.h"

@@ -8,7 +8,7 @@
 #include "model/preferences.h"
 #include "play/autoplay.h"
 #include "play/current.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 
 namespace korvat {
 

@@ -3,7 +3,7 @@
 #include "core/actions.h"
 #include "model/catalogue.h"
 #include "play/current.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 
 namespace korvat {
 

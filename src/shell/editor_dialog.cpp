@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 

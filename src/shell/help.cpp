@@ -5,7 +5,7 @@
 
 #include "model/catalogue.h"
 #include "shell/menu.h"
-#include "shell/rules.h"
+#include "shell/rules_text.h"
 
 namespace korvat {
 

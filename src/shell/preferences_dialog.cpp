@@ -1,7 +1,7 @@
 #include "play/game.h"
 #include "shell/preferences_dialog.h"
 
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"

@@ -2,7 +2,7 @@
 #include "shell/program.h"
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/gamelog.h"
 #include "model/platform.h"
@@ -16,7 +16,7 @@
 #include "shell/file_commands.h"
 #include "shell/help.h"
 #include "shell/menu.h"
-#include "shell/rules.h"
+#include "shell/rules_text.h"
 #include "store/persistence.h"
 #include "view/pictures.h"
 #include "view/table_drawing.h"

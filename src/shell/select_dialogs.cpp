@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/records.h"
 #include "shell/program.h"

@@ -11,12 +11,12 @@
 
 #include "core/deal.h"
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/current.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 
 namespace korvat {

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "play/moves.h"
+#include "play/card_moves.h"
 
 namespace korvat {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "gui_test_support.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"

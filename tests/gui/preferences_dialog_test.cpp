@@ -18,7 +18,7 @@
 
 #include "gui_test_support.h"
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"

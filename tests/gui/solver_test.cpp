@@ -17,7 +17,7 @@
 #include "core/moves.h"
 #include "gui_test_support.h"
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"

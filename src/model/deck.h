@@ -1,5 +1,6 @@
-// Shuffle and deal: a deal is fixed by the selected game and a 32-bit game
-// number.
+// The current game's deck of cards, its two generators and its game number
+// (a deal is fixed by the selected game and the number), and the piles'
+// places on the table.
 #pragma once
 
 #include <array>

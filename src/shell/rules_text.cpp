@@ -1,4 +1,4 @@
-#include "shell/rules.h"
+#include "shell/rules_text.h"
 
 #include <cstdio>
 #include <cstring>

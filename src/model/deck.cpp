@@ -1,4 +1,4 @@
-#include "model/deal.h"
+#include "model/deck.h"
 
 #include "model/catalogue.h"
 #include "model/platform.h"

@@ -1,7 +1,7 @@
-#include "play/moves.h"
+#include "play/card_moves.h"
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/drawing.h"
 #include "model/gamelog.h"
 #include "model/platform.h"
