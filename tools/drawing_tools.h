@@ -4,11 +4,12 @@
 
 #include <QPainterPath>
 
+#include "art/art_tools.h"
+
 namespace korvat::tools {
 
-// A suit's shape in a box of 1 x 1, y downwards: 0 spade, 1 club, 2 heart,
-// 3 diamond, as in the card values.
-QPainterPath suitPath(int suit);
+// The suit shapes of the card art.
+using art::suitPath;
 
 // Sets Qt up to draw into memory with no display (unless a platform was
 // chosen), and keeps its complaint about a missing runtime folder quiet.
