@@ -12,7 +12,9 @@
 #include "play/card_moves.h"
 #include "play/pointer.h"
 #include "shell/headless_platform.h"
+#include "art/view_art.h"
 #include "view/pictures.h"
+#include "view/scaled_pictures.h"
 #include "view/table_drawing.h"
 
 namespace korvat {
@@ -103,6 +105,35 @@ void BM_loadPicture(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_loadPicture)->Name("loadPicture/LARGE.PCX")->Unit(benchmark::kMicrosecond);
+
+// The table of a 1920 x 1080 screen's maximized window: 1440 x 1080.
+// composeTable at that size with its pictures made, and the same with the
+// size changing every time (1440 x 1080 and 1413 x 1060, as a resize
+// goes), so that every picture the table shows is made again.
+void BM_composeTableAtSize(benchmark::State& state, bool newSize) {
+    if (!graphicsReady()) {
+        state.SkipWithError("no pictures");
+        return;
+    }
+    DrawingInstalled drawing;
+    art::installInTableDrawing();
+    dealDrawn(827);
+    int round = 0;
+    view::setTableSize(1440, 1080);
+    view::composeTable();
+    for (auto _ : state) {
+        if (newSize) {
+            ++round;
+            view::setTableSize(round % 2 ? 1413 : 1440, round % 2 ? 1060 : 1080);
+        }
+        view::composeTable();
+        benchmark::DoNotOptimize(view::tableImage.pixels.data());
+    }
+    view::setTableSize(640, 480);
+    view::cardArt = view::CardArt{};
+}
+BENCHMARK_CAPTURE(BM_composeTableAtSize, same, false)->Name("composeTable/827/1440x1080")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_composeTableAtSize, new, true)->Name("composeTable/827/newSize")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace korvat

@@ -90,9 +90,13 @@ void putBitmap(QImage& img, int x, int y, const Bitmap& bitmap, const QColor& co
 // The vector form of a pixel drawing, for every size but 1x: the rank's
 // letters, bold, or the suit's shape, filling the box the pixels fill at 1x.
 void fillRankBox(QPainter& p, int face, QRectF box, const QColor& ink, bool turned) {
-    static const char* const names[13] = {"A", "2", "3", "4", "5", "6", "7", "8", "9", "10", "J", "Q", "K"};
-    QPainterPath path;
-    path.addText(0, 0, makeFont("DejaVu Sans", 40, true), QString::fromLatin1(names[face]));
+    // Each rank's shape is made once.
+    static QPainterPath paths[13];
+    QPainterPath& path = paths[face];
+    if (path.isEmpty()) {
+        static const char* const names[13] = {"A", "2", "3", "4", "5", "6", "7", "8", "9", "10", "J", "Q", "K"};
+        path.addText(0, 0, makeFont("DejaVu Sans", 40, true), QString::fromLatin1(names[face]));
+    }
     const QRectF ink0 = path.boundingRect();
     p.save();
     p.translate(box.center());

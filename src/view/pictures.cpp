@@ -14,6 +14,7 @@
 
 #include "model/platform.h"
 #include "model/records.h"
+#include "view/scaled_pictures.h"
 
 namespace korvat::view {
 
@@ -81,9 +82,10 @@ std::string dataFolder() {
 }
 
 bool loadPictureNamed(const char* pcxName, const char* scvName, int minWidth, int minHeight,
-                      Surface& out) {
+                      Surface& out, bool* fromDataFolder) {
     const std::string folder = dataFolder() + "/";
     for (const std::string& prefix : {std::string(), folder}) {
+        if (fromDataFolder) *fromDataFolder = !prefix.empty();
         if (loadPicture(prefix + pcxName, minWidth, minHeight, out)) return true;
         if (loadPicture(prefix + scvName, minWidth, minHeight, out)) return true;
     }
@@ -112,6 +114,7 @@ bool loadFont(BitmapFont& font) {
         if (readFile(prefix + "FONT.PCX", file) &&
             decodePicture(file.data(), file.size(), kFontWidth, kFontHeight, bitmap)) {
             found = true;
+            ownPictures.font = !prefix.empty();
             break;
         }
     }
@@ -148,6 +151,10 @@ void fatalError(const char* text) {
 
 bool openGraphics() {
     markBrush = kDarkGreyBrush;
+    // The table starts at its own size; the window sets the size it shows.
+    releaseScaledPictures();
+    tableScale = TableScale{};
+    ownPictures = OwnPictures{};
     if (!loadPaletteNamed("BACK.PCX", "BACK.SCV", tablePalette)) {
         fatalError("Unable to open palette.");
         return false;
@@ -157,7 +164,7 @@ bool openGraphics() {
         fatalError("Not enough free memory for bitmaps.");
         return false;
     }
-    if (!loadPictureNamed("BACK.PCX", "BACK.SCV", kBackWidth, kBackHeight, backPicture)) {
+    if (!loadPictureNamed("BACK.PCX", "BACK.SCV", kBackWidth, kBackHeight, backPicture, &ownPictures.back)) {
         fatalError("Unable to open graphics.");
         return false;
     }
@@ -166,6 +173,8 @@ bool openGraphics() {
 }
 
 void closeGraphics() {
+    releaseScaledPictures();
+    tableScale = TableScale{};
     for (Surface* s : {&backPicture, &dragImage, &tableImage, &cardPicture, &windowSurface}) {
         s->width = s->height = 0;
         PixelBuffer().swap(s->pixels);
@@ -174,14 +183,18 @@ void closeGraphics() {
 }
 
 bool loadLargeCards() {
-    if (loadPictureNamed("LARGE.PCX", "LARGE.SCV", kLargeCardsWidth, kLargeCardsHeight, cardPicture))
+    releaseScaledCards();
+    if (loadPictureNamed("LARGE.PCX", "LARGE.SCV", kLargeCardsWidth, kLargeCardsHeight, cardPicture,
+                         &ownPictures.cards))
         return true;
     fatalError("Unable to open graphics.");
     return false;
 }
 
 bool loadSmallCards() {
-    if (loadPictureNamed("SMALL.PCX", "SMALL.SCV", kSmallCardsWidth, kSmallCardsHeight, cardPicture))
+    releaseScaledCards();
+    if (loadPictureNamed("SMALL.PCX", "SMALL.SCV", kSmallCardsWidth, kSmallCardsHeight, cardPicture,
+                         &ownPictures.cards))
         return true;
     fatalError("Unable to open graphics.");
     return false;

@@ -66,9 +66,10 @@ bool loadPicture(const std::string& path, int minWidth, int minHeight, Surface& 
 std::string dataFolder();
 
 // Loads the first picture of the two names that gives a picture, trying
-// both names in the current directory and then both in the data folder.
+// both names in the current directory and then both in the data folder;
+// `fromDataFolder`, when given, tells where it was found.
 bool loadPictureNamed(const char* pcxName, const char* scvName, int minWidth, int minHeight,
-                      Surface& out);
+                      Surface& out, bool* fromDataFolder = nullptr);
 
 // Fatal start-up errors: the "FATAL ERROR!" box with the given text, then
 // fatalExit(1). fatalExit is std::exit unless a test replaces it; if it

@@ -11,6 +11,7 @@
 #include "play/current.h"
 #include "play/keyboard.h"  // the focus frame: keyboard play places it, the drawing only reads it
 #include "play/pointer.h"  // dropTarget: pointer play sets it, the drawing only reads it
+#include "view/scaled_pictures.h"
 
 namespace korvat::view {
 
@@ -27,13 +28,34 @@ constexpr int kAnyCardMarker = 11;
 constexpr int kNothingMarker = 12;
 
 // Places in the back picture.
-constexpr int kTileSize = 64;
-constexpr int kWinTileX = 182, kWinTileY = 128, kWinTileWidth = 216, kWinTileHeight = 64;
-constexpr int kEditMarkerX = 448, kEditMarkerY = 128, kEditMarkerSize = 16;
+constexpr int kEditMarkerX = 448, kEditMarkerY = 128;
 
-// Copies cell (column, row) of the card picture, or its top left w x h part.
+// Copies cell (column, row) of the card picture, or its top left w x h
+// part, to the table pixel (x, y): at the table's size, a whole card is a
+// whole cell and a strip reaches to where the table pixel after it begins.
 void drawCell(Surface& surface, int x, int y, int column, int row, int w, int h, RasterMode mode) {
-    copyRect(surface, x, y, cardPicture, column * table.cardWidth, row * table.cardHeight, w, h, mode);
+    if (tableScale.unit()) {
+        copyRect(surface, x, y, cardPicture, column * table.cardWidth, row * table.cardHeight, w, h, mode);
+        return;
+    }
+    const int dx = tableScale.x(x), dy = tableScale.y(y);
+    const int cw = cardCellWidth(), ch = cardCellHeight();
+    const int dw = w >= table.cardWidth ? cw : std::min(cw, tableScale.x(int64_t{x} + w) - dx);
+    const int dh = h >= table.cardHeight ? ch : std::min(ch, tableScale.y(int64_t{y} + h) - dy);
+    if (mode == RasterMode::Blackout) {
+        copyRect(surface, dx, dy, surface, 0, 0, dw, dh, mode);
+        return;
+    }
+    const Picture cell = cardCell(column, row);
+    copyRect(surface, dx, dy, *cell.surface, cell.x, cell.y, dw, dh, mode);
+}
+
+// Fills the w x h rectangle at table pixel (x, y) with the colour of one
+// pixel of the back picture.
+void fillFromBack(int x, int y, int w, int h, int sx, int sy) {
+    const int left = tableScale.x(x), top = tableScale.y(y);
+    tileRect(tableImage, left, top, tableScale.x(int64_t{x} + w) - left, tableScale.y(int64_t{y} + h) - top,
+             backPicture, sx, sy, 1, 1);
 }
 
 // Shows a rectangle of windowSurface, cut to the window.
@@ -206,7 +228,7 @@ void drawTopCardShown(Pile& pile) {
     if (!pile.top) return;
     drawTopCard(tableImage, pile);
     drawTopCard(windowSurface, pile);
-    presentRect(pile.top->x, pile.top->y, table.cardWidth, table.cardHeight);
+    presentRect(tableScale.x(pile.top->x), tableScale.y(pile.top->y), cardCellWidth(), cardCellHeight());
 }
 
 void drawPiles() {
@@ -214,19 +236,21 @@ void drawPiles() {
     int index = 0;
     for (Pile* p = currentGame->layout; p; p = p->next, ++index) {
         drawPile(tableImage, *p);
-        if (table.editMode && index == editPile)
-            copyRect(tableImage, p->x, p->y, backPicture, kEditMarkerX, kEditMarkerY, kEditMarkerSize,
-                     kEditMarkerSize, RasterMode::Copy);
+        if (table.editMode && index == editPile) {
+            const Picture marker = tablePicture(kEditMarker);
+            copyRect(tableImage, tableScale.x(p->x), tableScale.y(p->y), *marker.surface, marker.x, marker.y,
+                     marker.width, marker.height, RasterMode::Copy);
+        }
     }
     // The keys' focus frame around the cards a press would take, in the
     // edit marker's colours: two pixels of its ground inside its edge.
     int x = 0, y = 0, w = 0, h = 0;
     if (focusFrame(x, y, w, h)) {
         auto ring = [](int left, int top, int width, int height, int t, int sx, int sy) {
-            tileRect(tableImage, left - t, top - t, width + 2 * t, t, backPicture, sx, sy, 1, 1);
-            tileRect(tableImage, left - t, top + height, width + 2 * t, t, backPicture, sx, sy, 1, 1);
-            tileRect(tableImage, left - t, top, t, height, backPicture, sx, sy, 1, 1);
-            tileRect(tableImage, left + width, top, t, height, backPicture, sx, sy, 1, 1);
+            fillFromBack(left - t, top - t, width + 2 * t, t, sx, sy);
+            fillFromBack(left - t, top + height, width + 2 * t, t, sx, sy);
+            fillFromBack(left - t, top, t, height, sx, sy);
+            fillFromBack(left + width, top, t, height, sx, sy);
         };
         ring(x, y, w, h, 2, kEditMarkerX + 1, kEditMarkerY + 1);        // the ground
         ring(x - 2, y - 2, w + 4, h + 4, 1, kEditMarkerX, kEditMarkerY);  // the edge
@@ -241,20 +265,15 @@ void drawPileSizes() {
         int x = p->x + 20, y = p->y;
         if (p->count > 0 && p->fan == Fan::Right) x += (p->count - 1) * table.fanStep;
         if (p->count > 0 && p->fan == Fan::Down) y += (p->count - 1) * table.fanStep;
-        drawText(tableImage, x, y, text, textFont);
+        drawTableText(tableImage, tableScale.x(x), tableScale.y(y), text);
     }
 }
 
 void composeTable() {
     hintStillShown();
     const int w = tableImage.width, h = tableImage.height;
-    if (table.won) {
-        tileRect(tableImage, 0, 0, w, h, backPicture, kWinTileX, kWinTileY, kWinTileWidth, kWinTileHeight);
-    } else {
-        const int back = prefs.TableBack & 15;
-        tileRect(tableImage, 0, 0, w, h, backPicture, (back % 8) * kTileSize, (back / 8) * kTileSize,
-                 kTileSize, kTileSize);
-    }
+    const Picture tile = tablePicture(table.won ? kWinTile : prefs.TableBack & 15);
+    tileRect(tableImage, 0, 0, w, h, *tile.surface, tile.x, tile.y, tile.width, tile.height);
     drawPiles();
     if (prefs.Sizes) drawPileSizes();
 }
@@ -286,11 +305,14 @@ void redrawMovedPile(Pile& pile) {
     const int64_t right = std::max(oldX + oldW, newX + pile.width);
     const int64_t bottom = std::max(oldY + oldH, newY + pile.height);
 
-    // Cut to the window before narrowing: the surfaces are no larger.
-    const int x0 = static_cast<int>(std::clamp<int64_t>(left, 0, dragImage.width));
-    const int y0 = static_cast<int>(std::clamp<int64_t>(top, 0, dragImage.height));
-    const int x1 = static_cast<int>(std::clamp<int64_t>(right, 0, dragImage.width));
-    const int y1 = static_cast<int>(std::clamp<int64_t>(bottom, 0, dragImage.height));
+    // On the table image, cut to it: the surfaces are no larger. A card
+    // drawn at a size other than 1x may reach a pixel past where the next
+    // table pixel begins.
+    const int64_t past = tableScale.unit() ? 0 : 1;
+    const int x0 = std::clamp(tableScale.x(left), 0, dragImage.width);
+    const int y0 = std::clamp(tableScale.y(top), 0, dragImage.height);
+    const int x1 = static_cast<int>(std::clamp<int64_t>(tableScale.x(right) + past, 0, dragImage.width));
+    const int y1 = static_cast<int>(std::clamp<int64_t>(tableScale.y(bottom) + past, 0, dragImage.height));
     if (x1 <= x0 || y1 <= y0) return;
     copyRect(dragImage, x0, y0, tableImage, x0, y0, x1 - x0, y1 - y0, RasterMode::Copy);
     drawPile(dragImage, pile);
@@ -298,7 +320,16 @@ void redrawMovedPile(Pile& pile) {
     presentRect(x0, y0, x1 - x0, y1 - y0);
 }
 
+bool redrawAtSize(int width, int height) {
+    if (!setTableSize(width, height)) return false;
+    composeTable();
+    copyRect(windowSurface, 0, 0, tableImage, 0, 0, tableImage.width, tableImage.height, RasterMode::Copy);
+    if (carrying()) drawPile(windowSurface, carriedPile);
+    return true;
+}
+
 void useCardPictures(bool small) {
+    releaseScaledCards();
     if (small) {
         freeLargeCards();
         loadSmallCards();

@@ -47,6 +47,13 @@ struct Marker {
 };
 bool emptyPileMarker(const Pile& pile, Marker& marker);
 
+// The table shown at another size (in device pixels): the surfaces and
+// pictures are made for it and the table is composed again, with the
+// cards in the pointer's hold, into tableImage and windowSurface; nothing
+// is presented (the caller is showing it). False when the size is what it
+// was or the surfaces cannot be made for it.
+bool redrawAtSize(int width, int height);
+
 // Swaps the card picture: the small one when `small` is set, else the large one.
 void useCardPictures(bool small);
 

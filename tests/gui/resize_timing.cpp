@@ -75,8 +75,7 @@ int main(int argc, char** argv) {
         card.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
     }
     const korvat::qt::TableFit fit = window.table().fit();
-    std::printf("window %dx%d, table shown at %dx%d (%s)\n", window.width(), window.height(), fit.width, fit.height,
-                fit.crisp() ? "pixel for pixel" : "smoothly");
+    std::printf("window %dx%d, table shown at %dx%d\n", window.width(), window.height(), fit.width, fit.height);
     report("resize", resize);
     report("repaint", repaint);
     report("card", card);

@@ -41,7 +41,10 @@
 #include "shell/qt/qt_platform.h"
 #include "shell/qt/select_game_dialog.h"
 #include "shell/qt/status_bar.h"
+#include "art/view_art.h"
 #include "view/pictures.h"
+#include "view/scaled_pictures.h"
+#include "view/table_drawing.h"
 
 // The sounds and icons are compiled into this library; a static library's
 // resources are registered by hand.
@@ -94,7 +97,6 @@ int playKeyCode(const QKeyEvent& event) {
 MainWindow* windowsOwner = nullptr;
 
 int64_t floorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
-int64_t ceilDiv(int64_t a, int64_t b) { return -floorDiv(-a, b); }
 
 // The colour of the table around the picture when the window's proportions
 // are not the table's: the mean colour of the background the table is
@@ -145,10 +147,6 @@ TableFit TableFit::of(QSize widgetSize, double devicePixelRatio) {
     return f;
 }
 
-bool TableFit::crisp() const {
-    return width % kClientWidth == 0 && height == width / kClientWidth * kClientHeight;
-}
-
 QPoint TableFit::toTable(QPointF widgetPoint) const {
     // To the nearest device pixel first, as the pointer was always read;
     // then the table pixel under that device pixel's middle.
@@ -165,16 +163,19 @@ QPointF TableFit::toWidget(QPoint tablePixel) const {
 }
 
 QRect TableFit::widgetRect(const QRect& tableRect) const {
-    int64_t left = x + floorDiv(int64_t{tableRect.x()} * width, kClientWidth);
-    int64_t top = y + floorDiv(int64_t{tableRect.y()} * height, kClientHeight);
-    int64_t right = x + ceilDiv((int64_t{tableRect.x()} + tableRect.width()) * width, kClientWidth);
-    int64_t bottom = y + ceilDiv((int64_t{tableRect.y()} + tableRect.height()) * height, kClientHeight);
-    if (!crisp()) {
-        // Smooth scaling blends each screen pixel from the table pixels
-        // around its place.
-        const int64_t blend = width / kClientWidth + 2;
-        left -= blend, top -= blend, right += blend, bottom += blend;
-    }
+    // Where the picture at this size draws those table pixels; a card may
+    // reach a pixel past where the next table pixel begins.
+    const view::TableScale scale{width, height};
+    const int past = scale.unit() ? 0 : 1;
+    const int left = scale.x(tableRect.x()), top = scale.y(tableRect.y());
+    const int right = scale.x(int64_t{tableRect.x()} + tableRect.width()) + past;
+    const int bottom = scale.y(int64_t{tableRect.y()} + tableRect.height()) + past;
+    return pictureRect(QRect(left, top, right - left, bottom - top));
+}
+
+QRect TableFit::pictureRect(const QRect& picturePixels) const {
+    const int64_t left = int64_t{x} + picturePixels.x(), top = int64_t{y} + picturePixels.y();
+    const int64_t right = left + picturePixels.width(), bottom = top + picturePixels.height();
     const int l = static_cast<int>(std::floor(static_cast<double>(left) / ratio));
     const int t = static_cast<int>(std::floor(static_cast<double>(top) / ratio));
     const int r = static_cast<int>(std::ceil(static_cast<double>(right) / ratio));
@@ -199,35 +200,25 @@ TableFit TableWidget::fit() const { return TableFit::of(size(), devicePixelRatio
 
 void TableWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    const TableFit f = fit();
+    // The table composed at the size it is shown, once for each size.
+    if (!view::windowSurface.pixels.empty() &&
+        (view::windowSurface.width != f.width || view::windowSurface.height != f.height))
+        view::redrawAtSize(f.width, f.height);
     QImage image = surfaceImage();
     if (image.isNull()) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    const TableFit f = fit();
     const QRectF target = f.target();
     const QRect area = event->rect();
     if (!target.contains(QRectF(area))) paintMargins(painter, target, area);
-    if (f.crisp()) {
-        // Each table pixel a square of whole device pixels: only the table
-        // pixels under the area are drawn, without smoothing.
-        const int k = f.width / kClientWidth;
-        const double r = f.ratio;
-        const int64_t left = std::max<int64_t>(0, floorDiv(std::llround(std::floor(area.left() * r)) - f.x, k));
-        const int64_t top = std::max<int64_t>(0, floorDiv(std::llround(std::floor(area.top() * r)) - f.y, k));
-        const int64_t right =
-            std::min<int64_t>(kClientWidth, ceilDiv(std::llround(std::ceil((area.right() + 1) * r)) - f.x, k));
-        const int64_t bottom =
-            std::min<int64_t>(kClientHeight, ceilDiv(std::llround(std::ceil((area.bottom() + 1) * r)) - f.y, k));
-        if (left < right && top < bottom) {
-            const QRectF source(static_cast<double>(left), static_cast<double>(top),
-                                static_cast<double>(right - left), static_cast<double>(bottom - top));
-            const QRectF shown((f.x + left * k) / r, (f.y + top * k) / r, source.width() * k / r,
-                               source.height() * k / r);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-            painter.drawImage(shown, image, source);
-        }
+    if (image.width() == f.width && image.height() == f.height) {
+        // Pixel for pixel: a device pixel of the screen for each pixel of the picture.
+        image.setDevicePixelRatio(f.ratio);
+        painter.drawImage(target.topLeft(), image);
     } else {
+        // No memory for the picture at this size: the one there is, scaled.
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(target, image);
     }
@@ -370,6 +361,8 @@ void MainWindow::shutDown() {
 bool MainWindow::start(const std::string& commandLine) {
     setPlatform(platform_.get());
     started_ = true;
+    // At any size but the first the table draws the program's own pictures anew.
+    art::installInTableDrawing();
     if (!startProgram(commandLine)) return false;
     placeWindow();
     updateChecks();
@@ -505,10 +498,11 @@ void MainWindow::showTableRect(int x, int y, int width, int height) {
     // Drawn at once, not when the event loop gets round to it: glides and
     // the win animation run inside one event. The whole table brings the
     // margins with it, whose colour follows the table's background.
-    if (x <= 0 && y <= 0 && x + width >= kClientWidth && y + height >= kClientHeight)
+    const Surface& shown = view::windowSurface;
+    if (x <= 0 && y <= 0 && x + width >= shown.width && y + height >= shown.height)
         table_->repaint();
     else
-        table_->repaint(table_->fit().widgetRect(QRect(x, y, width, height)));
+        table_->repaint(table_->fit().pictureRect(QRect(x, y, width, height)));
 }
 
 void MainWindow::captureMouse(bool capture) {

@@ -1,6 +1,7 @@
 // The main window: the menu bar over the table. Its title is the status
-// line. The table is a 640 x 480 picture, shown pixel for pixel at the
-// window's first size and scaled to fill the window at any other.
+// line. The table is 640 x 480 table pixels, composed at the size it is
+// shown: pixel for pixel at the window's first size, and drawn anew at
+// any other size to fill the window.
 #pragma once
 
 #include <QMainWindow>
@@ -17,28 +18,27 @@ namespace korvat::qt {
 
 class QtPlatform;
 
-// Where the table picture lies in the table widget: as large as the widget
-// allows with the table's proportions, centred, in device pixels (a widget
-// pixel is `ratio` device pixels across). Everything the play sees is in
-// table pixels; this maps between the two.
+// Where the table lies in the table widget: as large as the widget allows
+// with the table's proportions, centred, in device pixels (a widget pixel
+// is `ratio` device pixels across). The table is composed at that size, so
+// its picture (the window surface) is shown pixel for pixel. Everything
+// the play sees is in table pixels; this maps between the two.
 struct TableFit {
     int x = 0, y = 0;                // the picture's top left corner
     int width = 640, height = 480;   // its size on the screen
     double ratio = 1.0;
 
     static TableFit of(QSize widgetSize, double devicePixelRatio);
-    // Every table pixel is a square of whole device pixels: scaled pixel
-    // for pixel rather than smoothly.
-    bool crisp() const;
     // The table pixel under a point of the widget. Points outside the
     // picture give coordinates outside 0..639 and 0..479, signed.
     QPoint toTable(QPointF widgetPoint) const;
     // The point of the widget on the device pixel under the middle of a
     // table pixel.
     QPointF toWidget(QPoint tablePixel) const;
-    // The part of the widget that shows a rectangle of the table, with the
-    // pixels around it that smooth scaling blends with it.
+    // The part of the widget that shows a rectangle of the table.
     QRect widgetRect(const QRect& tableRect) const;
+    // The part of the widget that shows a rectangle of the picture.
+    QRect pictureRect(const QRect& picturePixels) const;
     // The picture's place in widget pixels.
     QRectF target() const;
 };
@@ -82,6 +82,7 @@ public:
     // The menu action of a command id, or null.
     QAction* action(int id) const;
 
+    // Shows a rectangle of the table's picture (in its pixels) at once.
     void showTableRect(int x, int y, int width, int height);
     void captureMouse(bool capture);
     void setTableCursor(const QCursor& cursor);
