@@ -8,6 +8,7 @@
 #include <exception>
 #include <string>
 
+#include "art/view_art.h"
 #include "cli/png.h"
 #include "cli/session.h"
 #include "cli/solve_commands.h"
@@ -30,6 +31,7 @@
 #include "view/counter.h"
 #include "view/graph.h"
 #include "view/pictures.h"
+#include "view/scaled_pictures.h"
 #include "view/table_drawing.h"
 #include "shell/headless_platform.h"
 
@@ -44,7 +46,7 @@ constexpr const char* kUsage =
     "                [--save FILE] [--log FILE] ACTION...\n"
     "       korvat-cli load FILE [--unlimit] [--pref KEY=VALUE]... [--answer yes|no] [--save FILE] [--log FILE]\n"
     "                [ACTION...]\n"
-    "       korvat-cli render ID NUMBER OUT.png [--frame N] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
+    "       korvat-cli render ID NUMBER OUT.png [--frame N] [--scale S] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-counter ID NUMBER OUT.png [--count-stock] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-graph --log FILE ID OUT.png\n"
     "       korvat-cli moves ID NUMBER [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
@@ -295,8 +297,29 @@ public:
     }
 };
 
+// The table's size at a scale written as a decimal from 1 to 4 (digits,
+// and a point with more digits): 640 x 480 times the scale, rounded.
+view::TableScale tableScaleOf(const std::string& text) {
+    const BadInput bad{"--scale takes a scale from 1 to 4, such as 1.5"};
+    // In thousandths, exactly as written; more digits than that are not kept.
+    int64_t whole = 0, thousandths = 0, digits = 0;
+    size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i < 3; ++i) whole = whole * 10 + (text[i] - '0');
+    if (i == 0) throw bad;
+    if (i < text.size()) {
+        if (text[i] != '.' || i + 1 == text.size()) throw bad;
+        for (++i; i < text.size(); ++i, ++digits) {
+            if (text[i] < '0' || text[i] > '9' || digits >= 6) throw bad;
+            if (digits < 3) thousandths += (text[i] - '0') * (digits == 0 ? 100 : digits == 1 ? 10 : 1);
+        }
+    }
+    const int64_t scale = whole * 1000 + thousandths;
+    if (scale < 1000 || scale > 4000) throw bad;
+    return {static_cast<int>((kClientWidth * scale + 500) / 1000), static_cast<int>((kClientHeight * scale + 500) / 1000)};
+}
+
 int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    const Arguments arguments(args, 1, sessionOptions({{"--frame", true}}));
+    const Arguments arguments(args, 1, sessionOptions({{"--frame", true}, {"--scale", true}}));
     Session session = readSession(arguments);
     if (session.actions.empty()) throw BadInput{"render needs the name of the PNG file to write"};
     const std::string path = session.actions.front();
@@ -305,11 +328,21 @@ int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     RenderPlatform platformForRender;
     int64_t frame = 0;
     if (arguments.number("--frame", 1, 1000, frame)) platformForRender.wantedFrame = static_cast<int>(frame);
+    view::TableScale scale{0, 0};
+    for (const std::string& given : arguments.values("--scale")) scale = tableScaleOf(given);  // each checked, the last kept
     setPlatform(&platformForRender);
     struct Restore {
         ~Restore() { setPlatform(nullptr); }
     } restore;
     if (!view::startGraphics()) return 1;
+    if (scale.width != 0) {
+        // The table as the window shows it at that scale.
+        art::installInTableDrawing();
+        if (!view::setTableSize(scale.width, scale.height) && !scale.unit()) {
+            std::fprintf(err, "korvat-cli: not enough memory for the table at that scale\n");
+            return 1;
+        }
+    }
     playSession(session, platformForRender);
     const Surface* shown = &view::windowSurface;
     if (platformForRender.wantedFrame) {
