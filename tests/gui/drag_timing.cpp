@@ -1,7 +1,9 @@
-// korvat-drag-timing [STEPS]: how long one step of a drag takes (the
-// pointer moves, the carried cards are drawn at their new place and shown)
-// while the solver is searching the table in the background and while it is
-// not, on a real display (run it under Xvfb: xvfb-run -a korvat-drag-timing).
+// korvat-drag-timing [STEPS [WIDTHxHEIGHT]]: how long one step of a drag
+// takes (the pointer moves, the carried cards are drawn at their new place
+// and shown) while the solver is searching the table in the background and
+// while it is not, on a real display (run it under Xvfb: xvfb-run -a -s
+// "-screen 0 1920x1200x24" korvat-drag-timing), in the window at its first
+// size or at the size given.
 // Klondike 2 keeps the solver busy for its whole time limit; Klondike 0 is
 // decided in a few milliseconds, so its drags run with no search at all.
 #include <QApplication>
@@ -60,6 +62,17 @@ int main(int argc, char** argv) {
     korvat::qt::MainWindow window;
     if (!korvat::test::showFirstWindow(folder, window)) return 1;
     korvat::prefs.Sound = 0;
+    int width = 0, height = 0;
+    if (argc > 2 && std::sscanf(argv[2], "%dx%d", &width, &height) == 2) {
+        window.resize(width, height);
+        QElapsedTimer wait;
+        wait.start();
+        while (window.size() != QSize(width, height) && wait.elapsed() < 2000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        window.table().repaint();
+    }
+    const korvat::qt::TableFit fit = window.table().fit();
+    std::printf("window %dx%d, table shown at %dx%d\n", window.width(), window.height(), fit.width, fit.height);
 
     const auto deal = [](uint32_t number) {
         korvat::gameNumber = number;
@@ -86,7 +99,10 @@ int main(int argc, char** argv) {
         deal(0);
         pressStock();
         korvat::tableSolver::waitForSearch();
-        if (korvat::tableSolver::searchesUnderWay() != 0) return 1;
+        if (korvat::tableSolver::searchesUnderWay() != 0) {
+            std::fprintf(stderr, "a search is still under way\n");
+            return 1;
+        }
         dragRound(window, wasteCard(), steps / 4, idle);
 
         deal(2);
@@ -95,7 +111,10 @@ int main(int argc, char** argv) {
         wait.start();
         while (korvat::tableSolver::searchesUnderWay() == 0 && wait.elapsed() < 1000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        if (korvat::tableSolver::searchesUnderWay() == 0) return 1;
+        if (korvat::tableSolver::searchesUnderWay() == 0) {
+            std::fprintf(stderr, "no search began\n");
+            return 1;
+        }
         dragRound(window, wasteCard(), steps / 4, searching);
         if (korvat::tableSolver::verdict() != korvat::TableVerdict::Thinking) {
             std::fprintf(stderr, "the search ended during the drag\n");
