@@ -130,7 +130,7 @@ void bitmapToSurface(const std::vector<uint8_t>& bitmap, Surface& out) {
         colours[e] = (static_cast<uint32_t>(entry[2]) << 16) | (static_cast<uint32_t>(entry[1]) << 8) |
                      entry[0];
     }
-    out.allocate(w, h);
+    out.allocateWhole(w, h);
     const size_t stride = strideOf(w);
     for (int y = 0; y < h; ++y) {
         const uint8_t* src = bitmap.data() + kBitmapPixelsOffset + static_cast<size_t>(h - 1 - y) * stride;

@@ -94,11 +94,22 @@ bool loadPictureNamed(const char* pcxName, const char* scvName, int minWidth, in
 
 namespace {
 
-bool loadPaletteNamed(const char* pcxName, const char* scvName, Palette& palette) {
+// The back picture and the table palette, both from the first of its
+// files that gives a whole picture, read and decoded once.
+bool loadBackPicture(Palette& palette, Surface& out, bool& fromDataFolder) {
     const std::string folder = dataFolder() + "/";
+    std::vector<uint8_t> file, bitmap;
     for (const std::string& prefix : {std::string(), folder}) {
-        if (loadPalette(prefix + pcxName, palette, kBackWidth, kBackHeight)) return true;
-        if (loadPalette(prefix + scvName, palette, kBackWidth, kBackHeight)) return true;
+        for (const char* name : {"BACK.PCX", "BACK.SCV"}) {
+            if (!readFile(prefix + name, file) ||
+                !decodePicture(file.data(), file.size(), kBackWidth, kBackHeight, bitmap))
+                continue;
+            const uint8_t* p = file.data() + file.size() - 768;
+            for (int e = 0; e < 256; ++e) palette[static_cast<size_t>(e)] = {p[e * 3], p[e * 3 + 1], p[e * 3 + 2], 0};
+            bitmapToSurface(bitmap, out);
+            fromDataFolder = !prefix.empty();
+            return true;
+        }
     }
     return false;
 }
@@ -133,9 +144,14 @@ bool loadFont(BitmapFont& font) {
     return true;
 }
 
-bool allocateTableSurface(Surface& s) {
+// The table and the window's copy are composed whole at once; the drag
+// scratch image is drawn on piece by piece.
+bool allocateTableSurface(Surface& s, bool whole) {
     try {
-        s.allocate(kClientWidth, kClientHeight);
+        if (whole)
+            s.allocateWhole(kClientWidth, kClientHeight);
+        else
+            s.allocate(kClientWidth, kClientHeight);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -155,17 +171,15 @@ bool openGraphics() {
     releaseScaledPictures();
     tableScale = TableScale{};
     ownPictures = OwnPictures{};
-    if (!loadPaletteNamed("BACK.PCX", "BACK.SCV", tablePalette)) {
+    // The palette comes only from a whole back picture, so a back picture
+    // that gives no palette gives no picture either.
+    if (!loadBackPicture(tablePalette, backPicture, ownPictures.back)) {
         fatalError("Unable to open palette.");
         return false;
     }
-    if (!allocateTableSurface(windowSurface) || !allocateTableSurface(tableImage) ||
-        !allocateTableSurface(dragImage)) {
+    if (!allocateTableSurface(windowSurface, true) || !allocateTableSurface(tableImage, true) ||
+        !allocateTableSurface(dragImage, false)) {
         fatalError("Not enough free memory for bitmaps.");
-        return false;
-    }
-    if (!loadPictureNamed("BACK.PCX", "BACK.SCV", kBackWidth, kBackHeight, backPicture, &ownPictures.back)) {
-        fatalError("Unable to open graphics.");
         return false;
     }
     loadFont(textFont);

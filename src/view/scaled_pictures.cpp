@@ -102,13 +102,21 @@ bool setTableSize(int width, int height) {
     // The memory of the surfaces is kept while it is large enough and not
     // much larger, as it is from one step of a resize to the next: the
     // table is composed there whole again.
+    // The window's copy and the table are composed whole, the drag scratch
+    // image piece by piece.
     const size_t need = static_cast<size_t>(width) * static_cast<size_t>(height);
     Surface* const surfaces[] = {&windowSurface, &tableImage, &dragImage};
     PixelBuffer fresh[3];
     try {
         for (int i = 0; i < 3; ++i) {
             const size_t has = surfaces[i]->pixels.capacity();
-            if (has < need || has > need + need / 2) fresh[i].resize(need);
+            if (has >= need && has <= need + need / 2) continue;
+            Surface made;
+            if (i < 2)
+                made.allocateWhole(width, height);
+            else
+                made.allocate(width, height);
+            fresh[i].swap(made.pixels);
         }
     } catch (const std::bad_alloc&) {
         return false;

@@ -1,11 +1,128 @@
 #include "view/surface.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace korvat {
 
 uint32_t markBrush = kDarkGreyBrush;
+
+namespace {
+
+// Large pages for pixel memory written whole at once. The first such
+// surfaces of 1 MiB or more (at the table's own size: the composed table,
+// the window's copy and the card picture, 3.9 MiB together) share one
+// block of two large pages, taken from the end as a stack; a larger one
+// has large pages of its own. Everything else comes from calloc.
+constexpr size_t kLargePage = size_t{2} << 20;
+constexpr size_t kSharedBytes = 2 * kLargePage;
+constexpr size_t kLargeEnough = size_t{1} << 20;
+
+bool wholeWanted = false;  // set while Surface::allocateWhole allocates
+
+// A mapping of `bytes` (a multiple of kLargePage) aligned to kLargePage and
+// marked for large pages; null when there is none.
+char* mapLargePages(size_t bytes) {
+    const size_t reach = bytes + kLargePage;
+    void* raw = ::mmap(nullptr, reach, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + kLargePage - 1) & ~(kLargePage - 1);
+    if (aligned > start) ::munmap(raw, aligned - start);
+    if (start + reach > aligned + bytes) ::munmap(reinterpret_cast<void*>(aligned + bytes), start + reach - aligned - bytes);
+    char* p = reinterpret_cast<char*>(aligned);
+    ::madvise(p, bytes, MADV_HUGEPAGE);
+    return p;
+}
+
+struct LargeBlock {
+    char* p = nullptr;
+    size_t bytes = 0;  // as asked for
+    bool shared = false;
+    bool live = false;
+};
+
+struct LargePages {
+    char* shared = nullptr;
+    size_t used = 0;   // the shared block's stack top
+    size_t dirty = 0;  // written below this since the block was last given back
+    std::array<LargeBlock, 8> blocks;  // the live ones; the shared ones in stack order
+};
+LargePages large;
+
+size_t rounded(size_t bytes) { return (bytes + 63) & ~size_t{63}; }
+
+void* takeLarge(size_t bytes) {
+    LargeBlock* free = nullptr;
+    for (LargeBlock& b : large.blocks)
+        if (!b.p) free = &b;
+    if (!free) return nullptr;
+    if (!large.shared) large.shared = mapLargePages(kSharedBytes);
+    if (large.shared && large.used + rounded(bytes) <= kSharedBytes) {
+        char* p = large.shared + large.used;
+        // Memory given back to the stack was written; it is zeroed again.
+        if (large.used < large.dirty) std::memset(p, 0, std::min(bytes, large.dirty - large.used));
+        large.used += rounded(bytes);
+        large.dirty = std::max(large.dirty, large.used);
+        *free = {p, bytes, true, true};
+        return p;
+    }
+    const size_t mapped = (bytes + kLargePage - 1) & ~(kLargePage - 1);
+    char* p = mapLargePages(mapped);
+    if (!p) return nullptr;
+    *free = {p, bytes, false, true};
+    return p;
+}
+
+bool giveLarge(void* p) {
+    for (LargeBlock& b : large.blocks) {
+        if (!b.live || b.p != p) continue;
+        b.live = false;
+        if (!b.shared) {
+            ::munmap(b.p, (b.bytes + kLargePage - 1) & ~(kLargePage - 1));
+            b = LargeBlock{};
+            return true;
+        }
+        // The stack shrinks past every block given back at its top; with
+        // none left the pages go back to the system.
+        bool popped = true;
+        while (popped) {
+            popped = false;
+            for (const LargeBlock& top : large.blocks)
+                if (top.shared && !top.live && top.p && top.p + rounded(top.bytes) == large.shared + large.used) {
+                    large.used = static_cast<size_t>(top.p - large.shared);
+                    popped = true;
+                }
+        }
+        bool any = false;
+        for (LargeBlock& other : large.blocks) {
+            if (other.shared && !other.live && other.p >= large.shared + large.used) other = LargeBlock{};
+            any = any || (other.shared && other.live);
+        }
+        if (!any) {
+            ::madvise(large.shared, kSharedBytes, MADV_DONTNEED);
+            large.used = large.dirty = 0;
+        }
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void* takePixelMemory(size_t bytes) {
+    if (wholeWanted && bytes >= kLargeEnough)
+        if (void* p = takeLarge(bytes)) return p;
+    return std::calloc(bytes > 0 ? bytes : 1, 1);
+}
+
+void givePixelMemory(void* p, size_t bytes) {
+    if (p && bytes >= kLargeEnough && giveLarge(p)) return;
+    std::free(p);
+}
 
 void Surface::allocate(int w, int h) {
     width = std::max(w, 0);
@@ -14,6 +131,17 @@ void Surface::allocate(int w, int h) {
     PixelBuffer fresh;
     fresh.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
     pixels.swap(fresh);
+}
+
+void Surface::allocateWhole(int w, int h) {
+    wholeWanted = true;
+    try {
+        allocate(w, h);
+    } catch (...) {
+        wholeWanted = false;
+        throw;
+    }
+    wholeWanted = false;
 }
 
 namespace {

@@ -13,9 +13,16 @@
 
 namespace korvat {
 
+// Zeroed pixel memory: see ZeroedPages. Null when there is none.
+void* takePixelMemory(std::size_t bytes);
+void givePixelMemory(void* p, std::size_t bytes);
+
 // Pixel memory comes zeroed from the system and is not written when it is
 // made, so a surface costs resident memory only for the parts drawn on (the
-// drag scratch image, say, until cards are first carried).
+// drag scratch image, say, until cards are first carried). A surface made
+// to be written whole at once (Surface::allocateWhole) takes its memory,
+// when it is large, in the system's large pages of 2 MiB, which the system
+// maps with one fault each rather than one for every 4 KiB.
 template <typename T>
 struct ZeroedPages {
     using value_type = T;
@@ -23,10 +30,11 @@ struct ZeroedPages {
     template <typename U>
     ZeroedPages(const ZeroedPages<U>&) {}
     T* allocate(std::size_t n) {
-        if (void* p = std::calloc(n, sizeof(T))) return static_cast<T*>(p);
+        if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        if (void* p = takePixelMemory(n * sizeof(T))) return static_cast<T*>(p);
         throw std::bad_alloc();
     }
-    void deallocate(T* p, std::size_t) { std::free(p); }
+    void deallocate(T* p, std::size_t n) { givePixelMemory(p, n * sizeof(T)); }
     // Elements made without a value keep the zeroes the memory came with.
     template <typename U>
     void construct(U*) noexcept {}
@@ -46,6 +54,9 @@ struct Surface {
 
     // Allocates a black surface. The only allocation a surface ever makes.
     void allocate(int w, int h);
+    // The same for a surface that is then written whole at once (a
+    // composed table, a decoded picture).
+    void allocateWhole(int w, int h);
     uint32_t* row(int y) { return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width); }
     const uint32_t* row(int y) const {
         return pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);

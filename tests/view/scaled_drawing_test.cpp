@@ -27,10 +27,13 @@ uint64_t digest(const Surface& s) {
     return h;
 }
 
-class ScaledDrawing : public ::testing::Test {
+class ScaledDrawing : public test::GameTest {
 protected:
     test::ScratchFolder folder;
     void SetUp() override {
+        GameTest::SetUp();
+        // What the drawing tests before may have left switched on in this process.
+        table.editMode = table.showAllCards = table.darkenReserves = 0;
         if (!std::filesystem::exists(std::string(KORVAT_TEST_DATA_DIR) + "/LARGE.PCX"))
             GTEST_SKIP() << "no pictures in " << KORVAT_TEST_DATA_DIR;
         ::setenv("KORVAT_DATA", KORVAT_TEST_DATA_DIR, 1);
