@@ -238,11 +238,14 @@ void TableWidget::paintMargins(QPainter& painter, const QRectF& target, const QR
 }
 
 void TableWidget::reportFirstTable() {
+    if (shown_ || !isVisible()) return;
+    shown_ = true;
+    emit firstTableShown();
     // The start-up measurement: with KORVAT_STARTUP_PROBE set, the program
     // prints the wall clock when the first table is on the shown window,
     // then quits (and with KORVAT_STARTUP_PROBE=stay it keeps running).
     static bool reported = false;
-    if (reported || !isVisible()) return;
+    if (reported) return;
     reported = true;
     const QByteArray probe = qgetenv("KORVAT_STARTUP_PROBE");
     if (probe.isEmpty()) return;
@@ -320,6 +323,7 @@ MainWindow::MainWindow() : platform_(std::make_unique<QtPlatform>(*this)) {
     table_ = new TableWidget(this);
     setCentralWidget(table_);
     buildMenu();
+    connect(table_, &TableWidget::firstTableShown, platform_.get(), &QtPlatform::tableOnScreen);
     setStatusBar(new SolverBar(this));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);

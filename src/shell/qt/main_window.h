@@ -52,6 +52,11 @@ public:
     TableFit fit() const;
     QSize sizeHint() const override;
 
+signals:
+    // The first table is on the screen: what the start has left for later
+    // (the sound players, the first search) may begin.
+    void firstTableShown();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -66,6 +71,8 @@ protected:
 private:
     void reportFirstTable();
     void paintMargins(QPainter& painter, const QRectF& target, const QRect& area);
+
+    bool shown_ = false;
 };
 
 class MainWindow final : public QMainWindow {

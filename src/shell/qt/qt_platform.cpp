@@ -84,12 +84,19 @@ void QtPlatform::loadSounds() {
     // The six sounds are compiled into the program. The players that decode
     // them and talk to the audio device are made once the first table is on
     // the screen (opening the audio device can take longer than everything
-    // else the start does), or at the first sound, whichever comes first.
-    QTimer::singleShot(0, this, [this] { preparePlayers(); });
+    // else the start does); a sound asked for before then plays when they
+    // are ready.
+    soundsWanted_ = true;
+    if (tableOnScreen_) QTimer::singleShot(0, this, [this] { preparePlayers(); });
+}
+
+void QtPlatform::tableOnScreen() {
+    tableOnScreen_ = true;
+    if (soundsWanted_) QTimer::singleShot(0, this, [this] { preparePlayers(); });
 }
 
 void QtPlatform::preparePlayers() {
-    if (playersReady_) return;
+    if (playersReady_ || !soundsWanted_) return;
     playersReady_ = true;
     static const char* const names[6] = {"shuffle", "card1", "card2", "card3", "card4", "card5"};
     for (int i = 0; i < 6; ++i) {
@@ -111,6 +118,7 @@ void QtPlatform::freeSounds() {
     }
     playing_ = nullptr;
     playersReady_ = false;
+    soundsWanted_ = false;
     pendingSound_ = 0;
 }
 

@@ -55,11 +55,16 @@ public:
     // Each glide or animation frame stays on the screen at least this long.
     int minimumFrameMilliseconds = 4;
 
+    // The window's first table is on the screen: the sound players may be made.
+    void tableOnScreen();
+
 private:
     void preparePlayers();
 
     MainWindow& window_;
     bool playersReady_ = false;
+    bool soundsWanted_ = false;  // between loadSounds and freeSounds
+    bool tableOnScreen_ = false;
     int pendingSound_ = 0;
     QTimer timer_;
     QElapsedTimer frameClock_;

@@ -143,19 +143,19 @@ SolverBar::SolverBar(MainWindow* window) : QStatusBar(window), window_(window) {
     tableSolver::searchWanted = [] {
         if (!bar || bar->searchQueued_) return;
         bar->searchQueued_ = true;
-        // Once the event that changed the table is over: its glides and
-        // repaints never wait for the start of a search.
-        QTimer::singleShot(0, bar, [] {
-            bar->searchQueued_ = false;
-            tableSolver::searchIfNeeded();
-            bar->refresh();
-        });
+        if (bar->tableOnScreen_) bar->startQueuedSearch();
     };
     tableSolver::searchEnded = [] {
         // On the search's thread: the answer is taken on the window's.
         if (bar) QMetaObject::invokeMethod(bar, [] { bar->answerCame(); }, Qt::QueuedConnection);
     };
     waitForWinnableSearch = searchWithProgress;
+    // The first search waits for the first table on the screen: a search
+    // started before it would slow it down.
+    connect(&window->table(), &TableWidget::firstTableShown, this, [this] {
+        tableOnScreen_ = true;
+        if (searchQueued_) startQueuedSearch();
+    });
 
     if (QAction* a = window->action(Command::Hint)) connect(a, &QAction::triggered, this, &SolverBar::hint);
     if (QAction* a = window->action(Command::Demo)) connect(a, &QAction::triggered, this, &SolverBar::startDemo);
@@ -196,6 +196,16 @@ void SolverBar::refresh() {
     if (verdict_->text() != verdict) verdict_->setText(verdict);
     if (moves_->text() != moves) moves_->setText(moves);
     if (time_->text() != time) time_->setText(time);
+}
+
+void SolverBar::startQueuedSearch() {
+    // Once the event that changed the table is over: its glides and
+    // repaints never wait for the start of a search.
+    QTimer::singleShot(0, this, [this] {
+        searchQueued_ = false;
+        tableSolver::searchIfNeeded();
+        refresh();
+    });
 }
 
 void SolverBar::answerCame() {

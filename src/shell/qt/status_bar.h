@@ -41,6 +41,8 @@ protected:
 private:
     void refresh();
     void answerCame();
+    // The search the table wants, once the event that changed it is over.
+    void startQueuedSearch();
     void demoStep();
 
     MainWindow* window_;
@@ -51,6 +53,8 @@ private:
     QTimer demo_;
     bool hintWanted_ = false;
     bool searchQueued_ = false;
+    // Searches wait for the first table on the screen, so as not to slow it.
+    bool tableOnScreen_ = false;
     bool swallowKey_ = false;  // the key that stopped the demo
 };
 
