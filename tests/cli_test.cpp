@@ -74,6 +74,12 @@ TEST(Cli, BadInputIsOneLineOnStderrAndStatusTwo) {
              {"survey", "827"},
              {"solve", "827", "0", "--max-ms", "0"},
              {"render-graph", "--log", "x", "99", "x.png"},
+             {"render", "827", "0", "x.png", "--scale", "0.5"},
+             {"render", "827", "0", "x.png", "--scale", "4.001"},
+             {"render", "827", "0", "x.png", "--scale", "1."},
+             {"render", "827", "0", "x.png", "--scale", ".5"},
+             {"render", "827", "0", "x.png", "--scale", "1.2345"},
+             {"render", "827", "0", "x.png", "--scale", "1,5"},
          }) {
         Output o = runCli(args);
         std::string shown;

@@ -57,6 +57,39 @@ bool Arguments::number(std::string_view option, int64_t lowest, int64_t highest,
     return given;
 }
 
+bool Arguments::decimal(std::string_view option, int64_t lowest, int64_t highest, int64_t& out) const {
+    bool given = false;
+    for (const std::string& text : values(option)) {
+        if (!parseDecimal(text, lowest, highest, out)) {
+            const auto written = [](int64_t t) {
+                std::string w = std::to_string(t / 1000);
+                if (t % 1000) {
+                    w += '.' + std::to_string(1000 + t % 1000).substr(1);
+                    while (w.back() == '0') w.pop_back();
+                }
+                return w;
+            };
+            throw BadInput{std::string(option) + " takes a number from " + written(lowest) + " to " + written(highest) +
+                           ", such as 1.5"};
+        }
+        given = true;
+    }
+    return given;
+}
+
+bool parseDecimal(std::string_view text, int64_t lowest, int64_t highest, int64_t& out) {
+    const size_t point = text.find('.');
+    int64_t whole = 0, part = 0;
+    if (!parseNumber(text.substr(0, point), 0, highest / 1000 + 1, whole)) return false;
+    if (point != std::string_view::npos) {
+        const std::string_view digits = text.substr(point + 1);
+        if (digits.empty() || digits.size() > 3 || !parseNumber(digits, 0, 999, part)) return false;
+        for (size_t n = digits.size(); n < 3; ++n) part *= 10;
+    }
+    out = whole * 1000 + part;
+    return out >= lowest && out <= highest;
+}
+
 bool parseNumber(std::string_view text, int64_t lowest, int64_t highest, int64_t& out) {
     const bool negative = lowest < 0 && !text.empty() && text[0] == '-';
     if (negative) text.remove_prefix(1);

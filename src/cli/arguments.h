@@ -47,6 +47,9 @@ public:
     // Whether a numeric option was given; every value it was given is
     // checked to lie in lowest..highest, and the last is `out`.
     bool number(std::string_view option, int64_t lowest, int64_t highest, int64_t& out) const;
+    // The same for an option whose value may have a fractional part, such as
+    // 1.5: `out` and the range in thousandths.
+    bool decimal(std::string_view option, int64_t lowest, int64_t highest, int64_t& out) const;
 
     std::vector<std::string> plain;
 
@@ -57,6 +60,10 @@ private:
 // The one parser of numbers: decimal digits, a minus sign only where the
 // range has negative numbers, nothing else, within lowest..highest.
 bool parseNumber(std::string_view text, int64_t lowest, int64_t highest, int64_t& out);
+
+// A decimal in thousandths: digits, then maybe a point and at most three
+// more digits, within lowest..highest (in thousandths).
+bool parseDecimal(std::string_view text, int64_t lowest, int64_t highest, int64_t& out);
 
 // The value of a numeric option, lowest..highest.
 int64_t numberArgument(std::string_view option, const std::string& text, int64_t lowest, int64_t highest);

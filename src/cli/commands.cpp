@@ -297,27 +297,6 @@ public:
     }
 };
 
-// The table's size at a scale written as a decimal from 1 to 4 (digits,
-// and a point with more digits): 640 x 480 times the scale, rounded.
-view::TableScale tableScaleOf(const std::string& text) {
-    const BadInput bad{"--scale takes a scale from 1 to 4, such as 1.5"};
-    // In thousandths, exactly as written; more digits than that are not kept.
-    int64_t whole = 0, thousandths = 0, digits = 0;
-    size_t i = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && i < 3; ++i) whole = whole * 10 + (text[i] - '0');
-    if (i == 0) throw bad;
-    if (i < text.size()) {
-        if (text[i] != '.' || i + 1 == text.size()) throw bad;
-        for (++i; i < text.size(); ++i, ++digits) {
-            if (text[i] < '0' || text[i] > '9' || digits >= 6) throw bad;
-            if (digits < 3) thousandths += (text[i] - '0') * (digits == 0 ? 100 : digits == 1 ? 10 : 1);
-        }
-    }
-    const int64_t scale = whole * 1000 + thousandths;
-    if (scale < 1000 || scale > 4000) throw bad;
-    return {static_cast<int>((kClientWidth * scale + 500) / 1000), static_cast<int>((kClientHeight * scale + 500) / 1000)};
-}
-
 int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     const Arguments arguments(args, 1, sessionOptions({{"--frame", true}, {"--scale", true}}));
     Session session = readSession(arguments);
@@ -328,8 +307,12 @@ int render(const std::vector<std::string>& args, std::FILE* out, std::FILE* err)
     RenderPlatform platformForRender;
     int64_t frame = 0;
     if (arguments.number("--frame", 1, 1000, frame)) platformForRender.wantedFrame = static_cast<int>(frame);
+    // The table's size at the scale given: 640 x 480 times it, rounded.
     view::TableScale scale{0, 0};
-    for (const std::string& given : arguments.values("--scale")) scale = tableScaleOf(given);  // each checked, the last kept
+    int64_t thousandths = 0;
+    if (arguments.decimal("--scale", 1000, 4000, thousandths))
+        scale = {static_cast<int>((kClientWidth * thousandths + 500) / 1000),
+                 static_cast<int>((kClientHeight * thousandths + 500) / 1000)};
     setPlatform(&platformForRender);
     struct Restore {
         ~Restore() { setPlatform(nullptr); }
