@@ -32,17 +32,14 @@ void dealGame(int id, uint32_t number) {
     prefs.Sound = 0;
     prefs.Move = 0;
     selectGame(id);
-    gameNumber = number;
-    dealRandom.state = number;
-    startGame();
+    startGame(number);
 }
 
 void BM_startGame(benchmark::State& state, int id) {
     dealGame(id, 1);
     uint32_t n = 0;
     for (auto _ : state) {
-        dealRandom.state = ++n;
-        startGame();
+        startGame(++n);
         benchmark::DoNotOptimize(deck[0].value);
     }
 }

@@ -34,9 +34,7 @@ void fullHistory() {
     prefs = Preferences{};
     prefs.Sound = 0;
     selectGame(827);
-    gameNumber = 1;
-    dealRandom.state = 1;
-    startGame();
+    startGame(1);
     Pile& p = *pileAt(10);
     for (int i = 0; i < kMaxSavedMoves; ++i) turnCard(p, *p.top, i % 2 == 0 ? kFaceDown : kFaceUp, 0);
 }

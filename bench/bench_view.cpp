@@ -41,9 +41,7 @@ void dealDrawn(int id) {
     prefs.Sound = 0;
     prefs.Move = 0;
     selectGame(id);
-    gameNumber = 0;
-    dealRandom.state = 0;
-    startGame();
+    startGame(0);
 }
 
 void BM_composeTable(benchmark::State& state, int id) {

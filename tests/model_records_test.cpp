@@ -118,29 +118,9 @@ TEST_F(PileFixture, LayoutOfFannedAndSquaredPiles) {
     EXPECT_EQ(empty.height, 80);
 }
 
-TEST_F(PileFixture, SortingMovesValuesButNeverFaceDownFlags) {
-    const int dealt[] = {30, 7, 30, 2, 51, 7};
-    for (int i = 0; i < 6; ++i) {
-        cards[i].value = dealt[i];
-        cards[i].faceDown = i % 2;
-    }
-    stack(6);
-    pile.flags = PileFlags::sortAscending;
-    sortPile(pile);
-    EXPECT_EQ(values(pile), (std::vector<int>{2, 7, 7, 30, 30, 51}));
-    EXPECT_EQ(faceStates(pile), (std::vector<int>{0, 1, 0, 1, 0, 1}));
-    pile.flags = PileFlags::sortDescending;
-    sortPile(pile);
-    EXPECT_EQ(values(pile), (std::vector<int>{51, 30, 30, 7, 7, 2}));
-    pile.flags = 0;
-    cards[0].value = 0;
-    sortPile(pile);
-    EXPECT_EQ(values(pile).front(), 0) << "a pile without sort flags stays as it is";
-}
-
 TEST(PileAt, WalksTheLayoutAndClampsLowIndices) {
     selectGame(827);
-    startGame();
+    startGame(0);
     Pile* first = currentGame->layout;
     EXPECT_EQ(pileAt(0), first);
     EXPECT_EQ(pileAt(-5), first);

@@ -19,7 +19,8 @@
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/autoplay.h"
-#include "play/legality.h"
+#include "core/legality.h"
+#include "play/current.h"
 #include "play/card_moves.h"
 #include "play/pointer.h"
 #include "test_support.h"
@@ -238,7 +239,8 @@ protected:
             std::vector<Pile*> accepting;
             for (Pile* t = currentGame->layout; t; t = t->next) {
                 Point c = centreOf(*t);
-                if (pileUnder(c.x, c.y) == t && canPlace(*sourcePile, *t, *carriedPile.bottom, carriedPile.count))
+                if (pileUnder(c.x, c.y) == t && core::canPlace(currentRules(), currentTable(), pileIndex(*sourcePile), pileIndex(*t), carriedPile.bottom->value,
+                                   carriedPile.count))
                     accepting.push_back(t);
             }
             // Mostly to another pile: putting the cards back is the rarer choice.
@@ -360,7 +362,7 @@ protected:
                 const int stockBefore = p->count;
                 const int redealsBefore = table.redealsLeft;
                 const bool canDeal = !selectionPending() &&
-                                     (!(p->flags & PileFlags::waitReservesToDeal) || reservesEmpty()) &&
+                                     (!(p->flags & PileFlags::waitReservesToDeal) || core::reservesEmpty(currentRules(), currentTable())) &&
                                      hasFlag(PileFlags::waste);
                 press(centreOf(*p));
                 letGo();

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "play/game.h"
-#include "play/legality.h"
+#include "core/legality.h"
+#include "play/current.h"
 #include "play/pointer.h"
 #include "shell/editor_dialog.h"
 #include "shell/menu.h"
@@ -223,10 +224,10 @@ TEST_F(Editor, OkDealsTheSameDealOnTheEditedLayoutAndTheEditStays) {
     down.value = rankOf(top) > 0 ? (rankOf(top) - 1) * 4 + (suitOf(top) ^ 2) : -1;
     Pile& source = *pileAt(11);
     if (up.value >= 0) {
-        EXPECT_TRUE(canPlace(source, p, up, 1));
+        EXPECT_TRUE(core::canPlace(currentRules(), currentTable(), pileIndex(source), pileIndex(p), up.value, 1));
     }
     if (down.value >= 0) {
-        EXPECT_FALSE(canPlace(source, p, down, 1));
+        EXPECT_FALSE(core::canPlace(currentRules(), currentTable(), pileIndex(source), pileIndex(p), down.value, 1));
     }
     RulesText rules;
     pileRules(p, currentRulesContext(), rules);
@@ -237,9 +238,7 @@ TEST_F(Editor, OkDealsTheSameDealOnTheEditedLayoutAndTheEditStays) {
     runCommand(827);
     EXPECT_EQ(pileAt(4)->rankBuild, RankBuild::Up);
     EXPECT_EQ(pileAt(4)->faceDownCount, 1);
-    gameNumber = 31;
-    dealRandom.state = 31;
-    startGame();
+    startGame(31);
     EXPECT_EQ(values(*pileAt(4)), dealt);
 }
 

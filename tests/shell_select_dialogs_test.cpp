@@ -30,9 +30,7 @@ std::vector<std::vector<int>> tableCards() {
 // The table of a deal as dealt afresh (it deals it: take it before setting up).
 std::vector<std::vector<int>> freshDeal(int game, uint32_t number) {
     selectGame(game);
-    gameNumber = number;
-    dealRandom.state = number;
-    startGame();
+    startGame(number);
     return tableCards();
 }
 

@@ -65,9 +65,7 @@ void GameTest::TearDown() { setPlatform(nullptr); }
 
 void GameTest::deal(int commandId, uint32_t number) {
     selectGame(commandId);
-    gameNumber = number;
-    dealRandom.state = number;
-    startGame();
+    startGame(number);
 }
 
 void TableTest::emptyTable(int commandId, uint32_t number) {

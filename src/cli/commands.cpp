@@ -199,9 +199,7 @@ int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     beginSession(session, scope.headless);
     if (!log.open(files.log, err)) return 1;
     selectGame(session.commandId);
-    gameNumber = session.number;
-    dealRandom.state = session.number;
-    startGame();
+    startGame(session.number);
     applyActions(session);
     return finishSession(files, log, scope, out, err);
 }

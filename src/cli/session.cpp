@@ -190,9 +190,7 @@ void checkActions(const std::vector<std::string>& actions, int pileCount) {
 void playSession(const Session& s, HeadlessPlatform& headless) {
     beginSession(s, headless);
     selectGame(s.commandId);
-    gameNumber = s.number;
-    dealRandom.state = s.number;
-    startGame();
+    startGame(s.number);
     applyActions(s);
 }
 

@@ -31,15 +31,21 @@ struct DealtPiles {
     void dealTo(const PileRules& pile, int p, int value) {
         const int state = count[p] < pile.faceDownCount ? kFaceDown : kFaceUp;
         cards[p][count[p]++] = cardByte(value, state);
-        sortCards(pile, cards[p], count[p]);
+        sortCards(pile.flags, cards[p], count[p]);
     }
 };
 
 }  // namespace
 
+Generator dealGenerator(uint32_t ruleFlags, uint32_t gameNumber, int* highRank) {
+    Generator g{gameNumber};
+    const int high = (ruleFlags & GameRuleFlags::randomHigh) ? static_cast<int>(g(13)) : 0;
+    if (highRank) *highRank = high;
+    return g;
+}
+
 Table startTable(const GameRules& rules) {
-    Generator g{rules.gameNumber};
-    if (rules.ruleFlags & GameRuleFlags::randomHigh) g(13);
+    Generator g = dealGenerator(rules.ruleFlags, rules.gameNumber);
     const int size = rules.deckSize;
     uint8_t deck[kMaxCards];
     shuffle(g, size, deck);

@@ -52,17 +52,21 @@ bool runSuitsHold(int removal, int upper, int lower) {
 
 }  // namespace
 
+int liftCount(const GameRules& rules, const Table& t, int p, int k) {
+    return rules.piles[p].has(PileFlags::anySingleCard) ? 1 : t.count(p) - k;
+}
+
 bool continuesRun(const PileRules& pile, uint8_t lower, uint8_t upper) {
-    switch (pile.removal) {
-        case Removal::AnySuitRun:
-        case Removal::SameColourRun:
-        case Removal::AlternatingRun:
-        case Removal::SameSuitRun:
-        case Removal::ChangingSuitRun:
-            return rankOfCard(lower) == rankOfCard(upper) + runStep(pile) && stateOf(lower) == kFaceUp &&
-                   runSuitsHold(pile.removal, valueOf(upper), valueOf(lower));
-        default: return false;
-    }
+    return removesRuns(pile.removal) && rankOfCard(lower) == rankOfCard(upper) + runStep(pile) &&
+           stateOf(lower) == kFaceUp && runSuitsHold(pile.removal, valueOf(upper), valueOf(lower));
+}
+
+Table liftedTable(const GameRules& rules, const Table& t, int p, int k, int n) {
+    Table lifted = t;
+    // Into the last pile's end, then those cards are forgotten.
+    lifted.moveCards(p, k, n, rules.pileCount - 1);
+    lifted.ends[rules.pileCount - 1] = static_cast<uint8_t>(lifted.ends[rules.pileCount - 1] - n);
+    return lifted;
 }
 
 int findPickCard(const GameRules& rules, const Table& table, int p, int pressed) {
@@ -70,23 +74,14 @@ int findPickCard(const GameRules& rules, const Table& table, int p, int pressed)
     if (pile.has(PileFlags::waitReservesToTake) && !reservesEmpty(rules, table)) return -1;
     if (pile.has(PileFlags::anySingleCard)) return pressed;
     const int n = table.count(p);
-    switch (pile.removal) {
-        case Removal::TopCard: return n - 1;
-        case Removal::FaceUpAndAbove: return pressed;
-        case Removal::AnySuitRun:
-        case Removal::SameColourRun:
-        case Removal::AlternatingRun:
-        case Removal::SameSuitRun:
-        case Removal::ChangingSuitRun: {
-            if (n == 0) return -1;
-            int current = n - 1;
-            if (pressed == current || current == 0) return current;
-            while (continuesRun(pile, table.card(p, current - 1), table.card(p, current)))
-                if (--current == 0) return 0;
-            return current;
-        }
-        default: return -1;
-    }
+    if (pile.removal == Removal::TopCard) return n - 1;
+    if (pile.removal == Removal::FaceUpAndAbove) return pressed;
+    if (!removesRuns(pile.removal) || n == 0) return -1;
+    int current = n - 1;
+    if (pressed == current || current == 0) return current;
+    while (continuesRun(pile, table.card(p, current - 1), table.card(p, current)))
+        if (--current == 0) return 0;
+    return current;
 }
 
 namespace {
@@ -146,8 +141,7 @@ Acceptance acceptance(const GameRules& rules, const Table& table, int target) {
         if ((flags & PileFlags::waitReservesToPlay) || ((flags & PileFlags::waitReservesToFillSpace) && a.empty))
             a.waitsUnlessReserve = true;
     }
-    a.readsCard = flags & (PileFlags::kingsOrBelowWasteTop | PileFlags::acesOrBelowWasteTop |
-                           PileFlags::belowWasteTop | PileFlags::rankOfPileAbove);
+    a.readsCard = flags & kReadsOtherPiles;
     a.asksSource = a.readsCard || a.waitsUnlessReserve || (!a.foundation && rules.foundationOnlySources);
     return a;
 }

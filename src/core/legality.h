@@ -7,9 +7,26 @@
 
 namespace korvat::core {
 
+// Pile flags by what they make the rules ask: rules that make a pile wait
+// for the reserves, and rules that read where cards of other piles lie.
+constexpr uint32_t kWaitsForReserves = PileFlags::waitReservesToPlay | PileFlags::waitReservesToFillSpace |
+                                       PileFlags::waitReservesToDeal | PileFlags::waitReservesAlways |
+                                       PileFlags::waitReservesToTake;
+constexpr uint32_t kReadsOtherPiles = PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
+                                      PileFlags::acesOrBelowWasteTop | PileFlags::rankOfPileAbove;
+
+// Whether a removal code lets a press take a run (its cards in some suits).
+constexpr bool removesRuns(int removal) {
+    return removal == Removal::AnySuitRun || removal == Removal::SameColourRun || removal == Removal::AlternatingRun ||
+           removal == Removal::SameSuitRun || removal == Removal::ChangingSuitRun;
+}
+
 // The position of the lowest card of those a press on card `pressed` of
 // the pile would take, or -1 when nothing can be taken.
 int findPickCard(const GameRules& rules, const Table& table, int pile, int pressed);
+// The cards a lift at card k of the pile takes: k alone from a pile that
+// gives any single card, otherwise k and every card above it.
+int liftCount(const GameRules& rules, const Table& table, int pile, int card);
 // Whether the card `upper`, lying on `lower`, continues a run that the
 // pile's removal rule lets a press take whole (the lower card face up, the
 // ranks one run step apart, the suits as the rule says).
@@ -84,6 +101,15 @@ struct Acceptance {
     int room;           // cards that still fit
     uint64_t values;    // the values its start code or building rules let go on it
 
+    // The values of single cards it takes: every one of them when `exact`
+    // comes back true, else those it may take, each to be asked of
+    // accepts() (a rule reads the source or other piles).
+    uint64_t singleCardValues(bool& exact) const {
+        exact = true;
+        if (never || room < 1) return 0;
+        exact = !asksSource;
+        return values;
+    }
     bool accepts(int source, int value, int n) const {
         if (never || n > room || (oneCard && n != 1) || !(values >> value & 1)) return false;
         return !asksSource || sourceRulesHold(source, value);
@@ -93,6 +119,10 @@ struct Acceptance {
     bool sourceRulesHold(int source, int value) const;
 };
 Acceptance acceptance(const GameRules& rules, const Table& table, int target);
+
+// The table with the n cards from card k of the pile taken off it, as the
+// pointer asks where carried cards may go.
+Table liftedTable(const GameRules& rules, const Table& table, int pile, int card, int n);
 
 // Whether a card of that value, with the n - 1 cards lying on it, may be
 // put onto the target, having been taken from the source. The table is as

@@ -9,12 +9,6 @@ namespace korvat::core {
 
 namespace {
 
-// The cards a lift at card k of the pile takes: k alone from a pile that
-// gives any single card, otherwise k and every card above it.
-int liftCount(const GameRules& rules, const Table& t, int p, int k) {
-    return rules.piles[p].has(PileFlags::anySingleCard) ? 1 : t.count(p) - k;
-}
-
 // The rules' own actions on one table, each change written to the record.
 struct Effects {
     const GameRules& rules;
@@ -365,6 +359,49 @@ bool autoplayMove(const GameRules& rules, const Table& t, int p, Move& out) {
     return false;
 }
 
+bool homeMove(const GameRules& rules, const Table& t, int p, int k, Move& out) {
+    const PileRules& pile = rules.piles[p];
+    if (k < 0 || k >= t.count(p) || pile.has(PileFlags::stock | PileFlags::groupable)) return false;
+    if (stateOf(t.card(p, k)) != kFaceUp) return false;
+    const int value = valueOf(t.card(p, k)), n = liftCount(rules, t, p, k);
+    for (PileMask f = rules.foundations & ~bit(p); f; f &= f - 1) {
+        const int home = __builtin_ctzll(f);
+        // Asked with the cards in place, as autoplay asks.
+        if (canPlace(rules, t, p, home, value, n)) {
+            out = Move::place(p, k, home, Move::Autoplay);
+            return true;
+        }
+    }
+    return false;
+}
+
+Press pressMove(const GameRules& rules, const Table& t, int p, int picked, Move& out) {
+    const PileRules& pile = rules.piles[p];
+    const int n = t.count(p);
+    if (n == 0) {
+        if (!canRedeal(rules, t, p)) return Press::Nothing;
+        out = Move::redeal(p);
+        return Press::Play;
+    }
+    if (pile.has(PileFlags::stock)) {
+        if (!canDeal(rules, t, p)) return Press::Nothing;
+        out = Move::deal(p);
+        return Press::Play;
+    }
+    if (pile.has(PileFlags::groupable)) {
+        out = Move::turn(p, n - 1);  // selects or deselects the top card, or turns it up
+        return Press::Play;
+    }
+    if (picked < 0 || picked >= n) return Press::Nothing;
+    if (stateOf(t.card(p, picked)) == kFaceUp) {
+        out = Move::place(p, picked, p);
+        return Press::Lift;
+    }
+    if (picked != n - 1) return Press::Nothing;
+    out = Move::turn(p, picked);
+    return Press::Play;
+}
+
 bool autoStepMove(const GameRules& rules, const Table& t, Move& out) {
     for (int p = 0; p < rules.pileCount; ++p)
         if (autoplayMove(rules, t, p, out)) return true;
@@ -449,19 +486,34 @@ struct DiscardFinder {
         }
     }
 
-    void run() {
+    // The selection and the candidates; false when no discard can be made
+    // (a selection can also hold the selected top cards of piles that are
+    // not groupable any more, after the pile editor: they stay as they are).
+    bool prepare() {
         forEachPile(rules.groupables, [&](int p) {
             if (t.empty(p)) return;
             const int state = stateOf(t.top(p));
             if (state == kSelected) selected |= bit(p);
             if (state != kFaceDown) candidates[candidateCount++] = p;
         });
-        // A selection can also hold the selected top cards of piles that are
-        // not groupable any more (the pile editor); they stay as they are.
         for (int p = 0; p < rules.pileCount; ++p)
-            if (!(rules.groupables & bit(p)) && !t.empty(p) && stateOf(t.top(p)) == kSelected) return;
+            if (!(rules.groupables & bit(p)) && !t.empty(p) && stateOf(t.top(p)) == kSelected) return false;
+        return true;
+    }
+
+    void run() {
+        if (!prepare()) return;
         int v[kMaxGroup];
         search(0, 0, v, 0);
+    }
+
+    // The one group, offered when its cards are candidates and form a group.
+    void runFor(PileMask group) {
+        if (!prepare() || !group) return;
+        PileMask candidateMask = 0;
+        for (int i = 0; i < candidateCount; ++i) candidateMask |= bit(candidates[i]);
+        if ((group & ~candidateMask) || !formsGroup(group)) return;
+        offer(group);
     }
 };
 
@@ -492,6 +544,15 @@ void keepDistinctResults(const GameRules& rules, const Table& t, MoveList& out) 
 }
 
 }  // namespace
+
+bool discardMove(const GameRules& rules, const Table& t, PileMask group, Move& out) {
+    if (!rules.groupables || !rules.hasDiscardRules()) return false;
+    MoveList found;
+    DiscardFinder{rules, t, found}.runFor(group);
+    if (found.size == 0) return false;
+    out = found.moves[0];
+    return true;
+}
 
 namespace {
 
@@ -571,10 +632,7 @@ void movesOfPile(const GameRules& rules, const Table& t, int p, MoveList& out, c
             bool ok;
             if (needsLift) {
                 if (!liftedReady) {
-                    lifted = t;
-                    // Lift into the last pile's end, then forget those cards.
-                    lifted.moveCards(p, g, count, rules.pileCount - 1);
-                    lifted.ends[rules.pileCount - 1] = static_cast<uint8_t>(lifted.ends[rules.pileCount - 1] - count);
+                    lifted = liftedTable(rules, t, p, g, count);
                     liftedReady = true;
                 }
                 ok = canPlace(rules, lifted, p, q, value, count);
@@ -613,6 +671,35 @@ void legalMoves(const GameRules& rules, const Table& t, MoveList& out, bool dist
     for (int q = 0; q < rules.pileCount; ++q) accepts[q] = acceptance(rules, t, q);
     legalMoves(rules, t, out, accepts, 0);
     if (distinct && rules.resultsMayCoincide) keepDistinctResults(rules, t, out);
+}
+
+bool leaves(const GameRules& rules, const Table& from, const Move& move, const Table& after, int entries) {
+    Table t = from;
+    ChangeRecord record;
+    apply(rules, t, move, &record);
+    int written = 0;
+    for (const Change& c : record) written += c.recorded() ? 1 : 0;
+    t.redealsLeft = after.redealsLeft;
+    return t == after && written == entries;
+}
+
+bool moveBetween(const GameRules& rules, const Table& from, const Table& after, int entries, Move& out) {
+    auto found = [&](const Move& m) {
+        if (!leaves(rules, from, m, after, entries)) return false;
+        out = m;
+        return true;
+    };
+    MoveList moves;
+    legalMoves(rules, from, moves, false);
+    for (const Move& m : moves)
+        if (found(m)) return true;
+    Move m;
+    for (int p = 0; p < rules.pileCount; ++p) {
+        if (autoplayMove(rules, from, p, m) && found(m)) return true;
+        for (int k = 0; k < from.count(p); ++k)
+            if (homeMove(rules, from, p, k, m) && found(m)) return true;
+    }
+    return false;
 }
 
 }  // namespace korvat::core

@@ -128,10 +128,38 @@ void selectClick(const GameRules& rules, Table& table, int pile, ChangeRecord* r
 // layout order that offers something, as Step chooses.
 bool autoplayMove(const GameRules& rules, const Table& table, int pile, Move& out);
 bool autoStepMove(const GameRules& rules, const Table& table, Move& out);
+// The move that sends the cards a press takes at card `card` of the pile
+// (face up) home: to the first foundation in layout order, other than the
+// pile itself, that takes them, asked as autoplay asks; false when none does
+// or a press there takes nothing to carry (a stock, a groupable pile).
+bool homeMove(const GameRules& rules, const Table& table, int pile, int card, Move& out);
+
+// What a press on the pile does, the press having found card `picked` of it
+// to take (-1: none): Play the move `out` (a deal, a redeal, a turn, or on a
+// groupable pile the selection of its top card, which Move::Turn makes
+// there); Lift the cards from `picked` up, to be carried (`out` is the Place
+// from the pile onto itself, its target to be chosen); or Nothing.
+enum class Press { Nothing, Play, Lift };
+Press pressMove(const GameRules& rules, const Table& table, int pile, int picked, Move& out);
 
 // Whether a press on the stock deals now, and whether the empty pile redeals.
 bool canDeal(const GameRules& rules, const Table& table, int stock);
 bool canRedeal(const GameRules& rules, const Table& table, int pile);
+
+// The Discard that legalMoves lists for the group of piles: the presses
+// that turn the table's selection into it. False when their top cards form
+// no group the game's discard rules allow, or presses cannot reach it.
+bool discardMove(const GameRules& rules, const Table& table, PileMask group, Move& out);
+
+// Whether the move, made on `from`, leaves `after` (the redeals left
+// aside: Undo does not give a redeal back) and writes that many undo
+// entries (changes recorded).
+bool leaves(const GameRules& rules, const Table& from, const Move& move, const Table& after, int entries);
+// A move a player could make on `from` (one legalMoves lists, autoplay's
+// of a pile, a double click's home) that leaves `after` writing that many
+// undo entries: the action of an undo history whose moves are not known,
+// as a saved game's. False when none does.
+bool moveBetween(const GameRules& rules, const Table& from, const Table& after, int entries, Move& out);
 
 // Some top card is selected for a discard group.
 bool selectionPending(const GameRules& rules, const Table& table);

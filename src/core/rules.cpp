@@ -12,6 +12,16 @@ bool GameRules::hasDiscardRules() const {
                         tensQuartets | fifteens | kingsSingly);
 }
 
+bool operator==(const GameRules& a, const GameRules& b) {
+    if (a.pileCount != b.pileCount || a.ruleFlags != b.ruleFlags || a.deckSize != b.deckSize ||
+        a.redealsAtStart != b.redealsAtStart || a.three != b.three || a.unlimit != b.unlimit ||
+        a.gameNumber != b.gameNumber || a.redealSeed != b.redealSeed || a.baseRank != b.baseRank)
+        return false;
+    for (int p = 0; p < a.pileCount; ++p)
+        if (!(a.piles[p] == b.piles[p])) return false;
+    return true;
+}
+
 RuleOptions ruleOptions(const Preferences& preferences) { return {preferences.Three != 0, preferences.Unlimit != 0}; }
 
 GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNumber, uint32_t redealSeed) {
@@ -19,7 +29,7 @@ GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNum
     const uint32_t flags = game.ruleFlags;
     r.pileCount = game.pileCount < kMaxPiles ? game.pileCount : kMaxPiles;
     r.ruleFlags = flags;
-    r.deckSize = (flags & GameRuleFlags::fourDecks) ? 208 : (flags & GameRuleFlags::twoDecks) ? 104 : 52;
+    r.deckSize = deckSizeOf(flags);
     r.three = options.three;
     r.unlimit = options.unlimit;
     r.gameNumber = gameNumber;
@@ -29,10 +39,7 @@ GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNum
     if ((flags & GameRuleFlags::twoRedeals) && !options.unlimit) r.redealsAtStart = 2;
     if (flags & GameRuleFlags::acesHigh) r.baseRank = 1;
     if (flags & GameRuleFlags::queensHigh) r.baseRank = 12;
-    if (flags & GameRuleFlags::randomHigh) {
-        Generator g{gameNumber};
-        r.baseRank = static_cast<int>(g(13));
-    }
+    if (flags & GameRuleFlags::randomHigh) dealGenerator(flags, gameNumber, &r.baseRank);
     for (int p = 0; p < r.pileCount; ++p) {
         const Pile& src = game.layout[p];
         PileRules& d = r.piles[p];
@@ -71,11 +78,9 @@ GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNum
 
 GameRules makeRules(const GameEntry& game, RuleOptions options, uint32_t gameNumber) {
     // The redeal seed is where the deal generator stands after the deal.
-    Generator g{gameNumber};
-    if (game.ruleFlags & GameRuleFlags::randomHigh) g(13);
-    const int size = (game.ruleFlags & GameRuleFlags::fourDecks) ? 208 : (game.ruleFlags & GameRuleFlags::twoDecks) ? 104 : 52;
+    Generator g = dealGenerator(game.ruleFlags, gameNumber);
     uint8_t slots[kMaxCards];
-    shuffle(g, size, slots);
+    shuffle(g, deckSizeOf(game.ruleFlags), slots);
     return makeRules(game, options, gameNumber, g.state);
 }
 

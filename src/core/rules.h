@@ -34,6 +34,8 @@ struct PileRules {
     bool has(uint32_t flag) const { return (flags & flag) != 0; }
     // Any card of a fanned pile can be pressed; of a squared one only the top.
     bool fanned() const { return fan == Fan::Right || fan == Fan::Down; }
+
+    friend bool operator==(const PileRules&, const PileRules&) = default;
 };
 
 using PileMask = uint64_t;  // one bit per pile, bit i for layout index i
@@ -71,6 +73,10 @@ struct GameRules {
 
     const PileRules& pile(int p) const { return piles[p]; }
     bool hasDiscardRules() const;
+
+    // The same deal under the same rules: every word the rules were made
+    // from (the pile masks follow from them).
+    friend bool operator==(const GameRules& a, const GameRules& b);
 };
 
 // Preferences that change what the rules do.

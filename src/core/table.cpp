@@ -44,7 +44,7 @@ void Table::moveCards(int from, int k, int n, int to) {
     }
 }
 
-void sortCards(const PileRules& pile, uint8_t* c, int n) {
+void sortCards(uint32_t pileFlags, uint8_t* c, int n) {
     auto pass = [&](auto before) {
         for (int i = 0; i < n; ++i)
             for (int j = i + 1; j < n; ++j) {
@@ -55,11 +55,11 @@ void sortCards(const PileRules& pile, uint8_t* c, int n) {
                 }
             }
     };
-    if (pile.has(PileFlags::sortAscending)) pass([](int a, int b) { return a < b; });
-    if (pile.has(PileFlags::sortDescending)) pass([](int a, int b) { return a > b; });
+    if (pileFlags & PileFlags::sortAscending) pass([](int a, int b) { return a < b; });
+    if (pileFlags & PileFlags::sortDescending) pass([](int a, int b) { return a > b; });
 }
 
-void Table::sortPile(const PileRules& pile, int p) { sortCards(pile, cards + begin(p), count(p)); }
+void Table::sortPile(const PileRules& pile, int p) { sortCards(pile.flags, cards + begin(p), count(p)); }
 
 uint64_t pileHash(const Table& table, int p) {
     uint64_t h = 0xcbf29ce484222325ull;

@@ -55,9 +55,10 @@ struct Table {
 
 static_assert(sizeof(Table) <= 256, "a table stays within 256 bytes");
 
-// Orders n cards as the pile's sort flags say: a selection sort that
-// exchanges values only, so every card's state stays where it was.
-void sortCards(const PileRules& pile, uint8_t* cards, int n);
+// Orders n cards as a pile's sort flags (PileFlags) say: a selection sort
+// that exchanges values only, so every card's state stays where it was.
+// The one sort of piles: the program's piles are sorted by it too.
+void sortCards(uint32_t pileFlags, uint8_t* cards, int n);
 
 // An empty table of the game's piles.
 Table emptyTable(const GameRules& rules);

@@ -335,9 +335,7 @@ bool parseLayouts(const char* text, GameCatalogue& games, Pile* piles, int pileC
             std::snprintf(msg, sizeof msg, "%d piles described, %d declared", rowPiles, g.pileCount);
             err.fail(msg, "");
         }
-        long deck = (g.ruleFlags & GameRuleFlags::fourDecks)  ? 208
-                    : (g.ruleFlags & GameRuleFlags::twoDecks) ? 104
-                                                              : 52;
+        const long deck = deckSizeOf(g.ruleFlags);
         if (rowDeal != deck) {
             char msg[64];
             std::snprintf(msg, sizeof msg, "deals %ld cards, the deck has %ld", rowDeal, deck);
@@ -547,8 +545,7 @@ void selectGame(int commandId) {
 
     if ((rules & GameRuleFlags::oneRedeal) && !prefs.Unlimit) table.redealsLeft = 1;
     if ((rules & GameRuleFlags::twoRedeals) && !prefs.Unlimit) table.redealsLeft = 2;
-    if (rules & GameRuleFlags::twoDecks) table.deckSize = 104;
-    if (rules & GameRuleFlags::fourDecks) table.deckSize = 208;
+    table.deckSize = deckSizeOf(rules);
 
     if (rules & GameRuleFlags::smallCards) {
         table.cardWidth = 48;

@@ -29,6 +29,11 @@ constexpr uint32_t fifteens = 0x8000;
 constexpr uint32_t kingsSingly = 0x10000;
 }  // namespace GameRuleFlags
 
+// The cards a game is played with: one, two or four decks.
+constexpr int deckSizeOf(uint32_t ruleFlags) {
+    return (ruleFlags & GameRuleFlags::fourDecks) ? 208 : (ruleFlags & GameRuleFlags::twoDecks) ? 104 : 52;
+}
+
 struct GameEntry {
     Pile* layout = nullptr;    // first of pileCount consecutive piles, in layout order
     const char* name = "";     // as the title bar shows it

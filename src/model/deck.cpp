@@ -10,10 +10,7 @@ Generator effectRandom;
 uint32_t gameNumber = 0;
 Deck deck;
 
-void newGameNumber() {
-    gameNumber = platform().tickCount() * 0xA15A4E35u;
-    dealRandom.state = gameNumber;
-}
+uint32_t newGameNumber() { return platform().tickCount() * 0xA15A4E35u; }
 
 static void placeOrigin(Pile& p) {
     if (table.smallCards) {

@@ -24,8 +24,8 @@ using Deck = std::array<Card, kDeckSlots>;
 // The cards of the game; the first deckSize slots are in use. Piles only link them.
 extern Deck deck;
 
-// A fresh game number from the clock; dealRandom is set to it.
-void newGameNumber();
+// A fresh game number from the clock.
+uint32_t newGameNumber();
 // Links the current game's piles, empties them, sets their places and the
 // drift of the win animation.
 void placePiles();

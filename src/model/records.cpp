@@ -102,19 +102,6 @@ void layoutAllPiles() {
     for (Pile* p = currentGame->layout; p; p = p->next) layoutPile(*p);
 }
 
-void sortPile(Pile& pile) {
-    if (pile.flags & PileFlags::sortAscending) {
-        for (Card* c = pile.bottom; c; c = c->above)
-            for (Card* d = c->above; d; d = d->above)
-                if (d->value < c->value) std::swap(c->value, d->value);
-    }
-    if (pile.flags & PileFlags::sortDescending) {
-        for (Card* c = pile.bottom; c; c = c->above)
-            for (Card* d = c->above; d; d = d->above)
-                if (d->value > c->value) std::swap(c->value, d->value);
-    }
-}
-
 Pile* pileAt(int index) {
     if (!currentGame) return nullptr;
     Pile* p = currentGame->layout;

@@ -200,7 +200,6 @@ void joinPiles(Pile& source, Pile& target);
 
 void layoutPile(Pile& pile);
 void layoutAllPiles();
-void sortPile(Pile& pile);
 
 // The pile at a position of the current layout (0 or less gives the first);
 // null only when the index runs past the last pile.

@@ -71,6 +71,17 @@ void glideTo(const Pile& target) {
     }
 }
 
+// Orders the pile's values as its sort flags say, as the core sorts.
+static void sortPile(Pile& pile) {
+    if (!(pile.flags & (PileFlags::sortAscending | PileFlags::sortDescending))) return;
+    uint8_t values[kDeckSlots];
+    int n = 0;
+    for (Card* c = pile.bottom; c && n < kDeckSlots; c = c->above) values[n++] = static_cast<uint8_t>(c->value);
+    core::sortCards(pile.flags, values, n);
+    n = 0;
+    for (Card* c = pile.bottom; c && n < kDeckSlots; c = c->above) c->value = values[n++];
+}
+
 void landCards(Pile& target) {
     joinPiles(carriedPile, target);
     layoutPile(carriedPile);
@@ -88,7 +99,7 @@ static void record(int32_t target, int32_t source, int32_t targetCount, int chai
     }
     if (table.undoCount < 0 || table.undoCount >= kUndoEntries) table.undoCount = 0;
     undoBuffer[static_cast<size_t>(table.undoCount)] = {target, source, targetCount, chained ? 1 : 0};
-    noteRecorded();
+    noteRecorded(table.undoCount, chained != 0);
     if (++table.undoCount >= kUndoEntries) {
         table.undoCount = 0;
         forgetRedo();

@@ -10,11 +10,12 @@
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/card_moves.h"
+#include "play/redo.h"
 
 namespace korvat {
 
 core::GameRules currentRules() {
-    return core::makeRules(*currentGame, {prefs.Three != 0, prefs.Unlimit != 0}, gameNumber, dealRandom.state);
+    return core::makeRules(*currentGame, core::ruleOptions(prefs), gameNumber, dealRandom.state);
 }
 
 core::Table currentTable() {
@@ -114,7 +115,9 @@ void carryOut(const core::ChangeRecord& record, bool firstCarried) {
 
 void playMove(const core::Move& move) {
     const core::GameRules rules = currentRules();
-    core::Table t = currentTable();
+    const core::Table before = currentTable();
+    const int firstEntry = table.undoCount;
+    core::Table t = before;
     core::ChangeRecord record;
     core::apply(rules, t, move, &record);
     carryOut(record);
@@ -123,14 +126,17 @@ void playMove(const core::Move& move) {
         repaintTable();
     }
     checkCurrentTable(t);
+    noteMade(rules, before, move, firstEntry);
 }
 
 void playCarriedMove(const core::GameRules& rules, const core::Table& before, const core::Move& move) {
+    const int firstEntry = table.undoCount;
     core::Table t = before;
     core::ChangeRecord record;
     core::apply(rules, t, move, &record);
     carryOut(record, true);
     checkCurrentTable(t);
+    noteMade(rules, before, move, firstEntry);
 }
 
 }  // namespace korvat

@@ -13,12 +13,14 @@
 
 namespace korvat {
 
-void startGame() {
+void startGame(uint32_t number) {
+    gameNumber = number;
+    dealRandom.state = number;
     table.undoCount = 0;
     forgetRedo();
     table.won = 0;
     const core::GameRules rules =
-        core::makeRules(*currentGame, {prefs.Three != 0, prefs.Unlimit != 0}, dealRandom.state);
+        core::makeRules(*currentGame, core::ruleOptions(prefs), number);
     table.redealsLeft = rules.redealsAtStart;
     if (currentGame->ruleFlags & GameRuleFlags::randomHigh) table.baseRank = rules.baseRank;
     // The deal generator stands where the high rank and the shuffle left it:

@@ -104,23 +104,16 @@ void markDropTarget(Pile* p) {
 // The press on the source pile (already hit, its pickCard set).
 void pressOn(const core::GameRules& rules, const core::Table& before, Pile& source, int x, int y, bool byKeys) {
     const int index = pileIndex(source);
-    if (source.count > 0 && source.top) {
-        if (source.flags & PileFlags::stock) {
-            if (core::canDeal(rules, before, index)) playMove(core::Move::deal(index));
-            return;
-        }
-        if (source.flags & PileFlags::groupable) {
-            playAction([index](const core::GameRules& r, core::Table& t, core::ChangeRecord* c) {
-                core::selectClick(r, t, index, c);
-            });
-            return;
-        }
-        Card* g = source.pickCard;
-        if (g && g->faceDown == kFaceUp) {
+    Card* g = source.pickCard;
+    core::Move move;
+    switch (core::pressMove(rules, before, index, g ? positionOf(source, g) : -1, move)) {
+        case core::Press::Nothing: return;
+        case core::Press::Play: playMove(move); return;
+        case core::Press::Lift: {
             carry.rules = rules;
             carry.before = before;
             carry.pile = index;
-            carry.card = positionOf(source, g);
+            carry.card = move.card;
             carry.byKeys = byKeys;
             carriedPile.fan = Fan::Down;
             if (byKeys) {
@@ -157,10 +150,7 @@ void pressOn(const core::GameRules& rules, const core::Table& before, Pile& sour
             platform().setCursor(CursorShape::Carrying);
             return;
         }
-        if (g && g == source.top) playMove(core::Move::turn(index, source.count - 1));
-        return;
     }
-    if (core::canRedeal(rules, before, index)) playMove(core::Move::redeal(index));
 }
 
 // The carried cards land on the drop target, or glide back to their pile.
@@ -251,34 +241,13 @@ void putBack() {
     letGo();
 }
 
-// The move that sends the card the last hit test found in the pile home:
-// to the first foundation in layout order that takes it, as autoplay plays.
-static bool homeMove(Pile& pile, core::Move& move) {
-    if (carrying() || pile.count == 0 || (pile.flags & (PileFlags::stock | PileFlags::groupable))) return false;
-    const Card* g = pile.pickCard;
-    if (!g || g->faceDown != kFaceUp) return false;
-    const core::GameRules rules = currentRules();
-    const core::Table t = currentTable();
-    const int index = pileIndex(pile);
-    const int k = positionOf(pile, g);
-    const int n = (pile.flags & PileFlags::anySingleCard) ? 1 : pile.count - k;
-    int home = 0;
-    for (const Pile* f = currentGame->layout; f; f = f->next, ++home) {
-        if (!(f->flags & PileFlags::foundation) || f == &pile) continue;
-        // Asked with the card in place, as autoplay asks.
-        if (core::canPlace(rules, t, index, home, g->value, n)) {
-            move = core::Move::place(index, k, home, core::Move::Autoplay);
-            return true;
-        }
-    }
-    return false;
-}
-
 void doubleClickAt(int x, int y) {
     if (carrying()) return;
     Pile* p = hitTest(x, y);
     core::Move home;
-    if (p && homeMove(*p, home)) {
+    // The cards the hit test found in the pile, sent home as autoplay plays.
+    if (p && p->pickCard &&
+        core::homeMove(currentRules(), currentTable(), pileIndex(*p), positionOf(*p, p->pickCard), home)) {
         sourcePile = p;
         playMove(home);
         return;

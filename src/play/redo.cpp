@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "core/legality.h"
 #include "core/moves.h"
 #include "model/catalogue.h"
 #include "model/deck.h"
@@ -19,7 +18,7 @@ namespace {
 // An action Undo took back.
 struct Redoable {
     core::Move move;
-    bool known;        // its move could be told from its undo entries
+    bool known;        // the move it was made from makes it again
     int32_t undoneTo;  // undoCount once Undo had taken it back
     int32_t doneTo;    // undoCount with it made
     uint64_t table;    // hash of the table Undo left
@@ -34,99 +33,39 @@ uint32_t redoNumber = 0;
 // Redo is making a move: its undo entries are not a new move.
 bool redoing = false;
 
-int recordedEntries(const core::ChangeRecord& record) {
-    int n = 0;
-    for (const core::Change& c : record) n += c.recorded() ? 1 : 0;
-    return n;
+// The move each action was made from, by the index of its first undo
+// entry, as playMove and playCarriedMove made it.
+struct Made {
+    core::Move move;
+    uint64_t from;             // cardsHash of the table it was made from
+    core::PileMask selected;   // the top cards selected on that table
+    int32_t doneTo;            // undoCount with it made
+    bool known;
+    uint32_t generation;       // forgetRedo makes every older one unknown
+};
+std::array<Made, kUndoEntries> made;
+uint32_t generation = 0;
+
+// A table's hash without its redeals left: Undo does not give a redeal back.
+uint64_t cardsHash(core::Table t) {
+    t.redealsLeft = 0;
+    return core::hash(t);
 }
 
-// Whether the move, made from the table, leaves `after` and writes that
-// many undo entries. The redeals left are not compared: Undo does not give
-// a redeal back.
-bool leaves(const core::GameRules& rules, const core::Table& from, const core::Move& move, const core::Table& after,
-            int entries) {
-    core::Table t = from;
-    core::ChangeRecord record;
-    core::apply(rules, t, move, &record);
-    t.redealsLeft = after.redealsLeft;
-    return t == after && recordedEntries(record) == entries;
-}
-
-// Whether the rules allow the move at the table now.
-bool mayMake(const core::GameRules& rules, const core::Table& t, const core::Move& m) {
-    if (m.from >= rules.pileCount) return false;
-    switch (m.kind) {
-        case core::Move::Deal: return core::canDeal(rules, t, m.from);
-        case core::Move::Redeal: return core::canRedeal(rules, t, m.from);
-        case core::Move::Turn: return m.card < t.count(m.from) && core::stateOf(t.card(m.from, m.card)) == kFaceDown;
-        case core::Move::Place:
-            if (m.flags & core::Move::Autoplay) {
-                // As autoplay asks: the card in place, one card to a foundation.
-                return m.card < t.count(m.from) && m.to < rules.pileCount &&
-                       (rules.foundations & core::bit(m.to)) &&
-                       core::stateOf(t.card(m.from, m.card)) == kFaceUp &&
-                       core::canPlace(rules, t, m.from, m.to, core::valueOf(t.card(m.from, m.card)),
-                                      rules.piles[m.from].has(PileFlags::anySingleCard) ? 1
-                                                                                        : t.count(m.from) - m.card);
-            }
-            [[fallthrough]];
-        case core::Move::Discard: {
-            // A move the mouse could make from here that ends alike.
-            core::Table after = t;
-            core::apply(rules, after, m);
-            core::MoveList moves;
-            core::legalMoves(rules, t, moves, false);
-            for (const core::Move& legal : moves) {
-                if (legal.kind != m.kind) continue;
-                core::Table other = t;
-                core::apply(rules, other, legal);
-                if (other == after) return true;
-            }
-            return false;
-        }
-    }
-    return false;
-}
-
-// The move that took the table `now` to `after` writing `entries` undo
-// entries, the first of them `first`. Every move of the piles the entries
-// can come from is tried; where two end alike (a king discarded alone, or
-// carried home), the one the rules allow now is taken, and one they no
-// longer allow (a redeal) only when there is no other.
-bool tellMove(const core::GameRules& rules, const core::Table& now, const core::Table& after, int entries,
-              const UndoEntry& first, core::Move& out) {
-    bool disallowed = false;
-    auto found = [&](const core::Move& m) {
-        if (!leaves(rules, now, m, after, entries)) return false;
-        if (mayMake(rules, now, m)) {
-            out = m;
-            return true;
-        }
-        if (!disallowed) out = m;
-        disallowed = true;
-        return false;
-    };
-    const int piles = rules.pileCount;
-    if (first.targetIndex >= 0 && first.targetIndex < piles && first.sourceIndex >= 0 && first.sourceIndex < piles) {
-        const int from = first.sourceIndex, to = first.targetIndex;
-        for (int k = now.count(from) - 1; k >= 0; --k)
-            if (found(core::Move::place(from, k, to)) || found(core::Move::place(from, k, to, core::Move::Autoplay)))
-                return true;
-    }
-    for (int p = 0; p < piles; ++p) {
-        const core::PileRules& pile = rules.piles[p];
-        if (pile.has(PileFlags::stock) && !now.empty(p) && found(core::Move::deal(p))) return true;
-        if (pile.has(PileFlags::redealable) && now.empty(p) && found(core::Move::redeal(p))) return true;
-        for (int k = 0; k < now.count(p); ++k)
-            if (core::stateOf(now.card(p, k)) == kFaceDown && found(core::Move::turn(p, k))) return true;
-    }
-    if (rules.groupables) {
-        core::MoveList moves;
-        core::legalMoves(rules, now, moves, false);
-        for (const core::Move& m : moves)
-            if (m.kind == core::Move::Discard && found(m)) return true;
-    }
-    return disallowed;
+// The move that makes again, from the table `now` Undo left, the action
+// made from `m`, which left `after` writing `entries` undo entries. A move
+// comes back from the very table it was made from; a discard comes back as
+// the presses that select its group again (Undo does not give a selection
+// back), as the core lists them.
+bool madeAgain(const core::GameRules& rules, const core::Table& now, const Made& m, const core::Table& after,
+               int entries, core::Move& out) {
+    if (!m.known || m.generation != generation) return false;
+    const bool press = m.move.kind == core::Move::Discard ||
+                       (m.move.kind == core::Move::Turn && (rules.groupables & core::bit(m.move.from)));
+    const core::PileMask pressed = m.move.kind == core::Move::Discard ? m.move.piles : core::bit(m.move.from);
+    if (press && core::discardMove(rules, now, m.selected ^ pressed, out)) return core::leaves(rules, now, out, after, entries);
+    out = m.move;
+    return cardsHash(now) == m.from && core::leaves(rules, now, out, after, entries);
 }
 
 void cannotRedo() {
@@ -138,7 +77,10 @@ void cannotRedo() {
 
 int redoCount() { return redoSize; }
 
-void forgetRedo() { redoSize = 0; }
+void forgetRedo() {
+    redoSize = 0;
+    ++generation;
+}
 
 // The last action kept can be made again from here, rules aside.
 static bool fitsTable() {
@@ -151,8 +93,17 @@ void checkRedo() {
     if (!fitsTable()) redoSize = 0;
 }
 
-void noteRecorded() {
+void noteRecorded(int entry, bool chained) {
     if (!redoing) redoSize = 0;
+    if (!chained) made[static_cast<size_t>(entry)].known = false;
+}
+
+void noteMade(const core::GameRules& rules, const core::Table& before, const core::Move& move, int firstEntry) {
+    if (firstEntry < 0 || firstEntry >= table.undoCount || undoBuffer[static_cast<size_t>(firstEntry)].chained) return;
+    core::PileMask selected = 0;
+    for (int p = 0; p < rules.pileCount; ++p)
+        if (!before.empty(p) && core::stateOf(before.top(p)) == kSelected) selected |= core::bit(p);
+    made[static_cast<size_t>(firstEntry)] = {move, cardsHash(before), selected, table.undoCount, true, generation};
 }
 
 void keepForRedo(const core::Table& fromTable, int countBefore) {
@@ -169,10 +120,15 @@ void keepForRedo(const core::Table& fromTable, int countBefore) {
         redoSize = 0;
         return;
     }
-    const core::GameRules rules = currentRules();
+    const Made& m = made[static_cast<size_t>(undoneTo)];
     const core::Table now = currentTable();
     Redoable r{};
-    r.known = tellMove(rules, now, fromTable, countBefore - undoneTo, undoBuffer[static_cast<size_t>(undoneTo)], r.move);
+    const core::GameRules rules = currentRules();
+    const int entries = countBefore - undoneTo;
+    // The move it was made from; for an action whose move is not known (a
+    // saved game's), the one the core finds that makes it.
+    r.known = (m.doneTo == countBefore && madeAgain(rules, now, m, fromTable, entries, r.move)) ||
+              core::moveBetween(rules, now, fromTable, entries, r.move);
     r.undoneTo = undoneTo;
     r.doneTo = countBefore;
     r.table = core::hash(now);
@@ -188,8 +144,9 @@ void redo() {
         return;
     }
     const Redoable r = redoable[static_cast<size_t>(redoSize - 1)];
-    const core::GameRules rules = currentRules();
-    if (!mayMake(rules, currentTable(), r.move)) {
+    // The table is the one the move was made from, but for the redeals
+    // left, which Undo does not give back.
+    if (r.move.kind == core::Move::Redeal && !core::canRedeal(currentRules(), currentTable(), r.move.from)) {
         cannotRedo();
         return;
     }

@@ -4,6 +4,8 @@
 // them. Nothing of this is saved: saved games and undo entries are as before.
 #pragma once
 
+#include "core/moves.h"
+#include "core/rules.h"
 #include "core/table.h"
 
 namespace korvat {
@@ -21,10 +23,14 @@ void checkRedo();
 
 // Called by undo: it took back the entries from table.undoCount up to
 // `countBefore`, which left the table `before` as it is now. Keeps the
-// action for Redo when its move can be told from them.
+// action for Redo when the move it was made from can make it again.
 void keepForRedo(const core::Table& before, int countBefore);
-// Called for every undo entry written: one that Redo does not write is a
-// new move.
-void noteRecorded();
+// Called for every undo entry written, at its index: one that Redo does
+// not write is a new move, and one that begins an action forgets the move
+// that action was made from until noteMade says it.
+void noteRecorded(int entry, bool chained);
+// Called once a move of the core has been made from the table `before`, its
+// undo entries written from `firstEntry` on: Redo keeps the move.
+void noteMade(const core::GameRules& rules, const core::Table& before, const core::Move& move, int firstEntry);
 
 }  // namespace korvat

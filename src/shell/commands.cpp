@@ -26,28 +26,17 @@ void featureDisabled() {
                           Mb::Ok);
 }
 
-static void dealNumber(uint32_t number) {
-    gameNumber = number;
-    dealRandom.state = gameNumber;
-    startGame();
-}
-
 bool commandNew() {
     if (carrying() || !confirm("Start new game?")) return false;
-    const uint32_t number = gameNumber, generator = dealRandom.state;
-    newGameNumber();
     uint32_t winnable;
-    if (!winnableDeal(gameNumber, 1, winnable)) {  // none found, or cancelled: the deal stays
-        gameNumber = number, dealRandom.state = generator;
-        return false;
-    }
-    dealNumber(winnable);
+    if (!winnableDeal(newGameNumber(), 1, winnable)) return false;  // none found, or cancelled: the deal stays
+    startGame(winnable);
     return true;
 }
 
 bool commandRestart() {
     if (carrying() || !confirm("Restart this game?")) return false;
-    dealNumber(gameNumber);
+    startGame(gameNumber);
     return true;
 }
 
@@ -83,13 +72,13 @@ void commandStep() {
 void keyPageUp() {
     uint32_t number;
     if (carrying() || !winnableDeal(gameNumber + 1, 1, number)) return;
-    dealNumber(number);
+    startGame(number);
 }
 
 void keyPageDown() {
     uint32_t number;
     if (carrying() || !winnableDeal(gameNumber - 1, -1, number)) return;
-    dealNumber(number);
+    startGame(number);
 }
 
 }  // namespace korvat

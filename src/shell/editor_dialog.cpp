@@ -210,8 +210,7 @@ DialogResult pileEditorDialog(PileEditorControls& controls, const DialogEvent& e
             p.faceDownCount = static_cast<int32_t>(readUnsigned(controls.faceDown.c_str(), 16));
             p.sizeLimit = static_cast<int32_t>(readUnsigned(controls.sizeLimit.c_str(), 16));
             // The same deal again, on the edited layout; the saved game's name stays.
-            dealRandom.state = gameNumber;
-            startGame();
+            startGame(gameNumber);
             relayAndRepaint();
             return DialogResult::Close;
         case DialogId::EditorHelp:

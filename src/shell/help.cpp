@@ -139,7 +139,7 @@ std::string gamePage(const GameEntry& game) {
     const char* menuText = gameMenuText(game.commandId);
     page += escape(menuText ? menuName(menuText).c_str() : game.name) + "</h1>";
     const uint32_t f = game.ruleFlags;
-    const int decks = (f & GameRuleFlags::fourDecks) ? 4 : (f & GameRuleFlags::twoDecks) ? 2 : 1;
+    const int decks = deckSizeOf(f) / 52;
     page += decks == 1 ? "<p>One deck.</p>" : decks == 2 ? "<p>Two decks.</p>" : "<p>Four decks.</p>";
     RulesText rules;
     gameRules(game, rules);

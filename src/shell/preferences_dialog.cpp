@@ -45,8 +45,7 @@ void askUnlimit() {
                                          Mb::OkCancel | Mb::IconQuestion);
     if (table.answer != IdOk) return;  // the check mark goes back to match the setting
     invert(prefs.Unlimit);
-    dealRandom.state = gameNumber;
-    startGame();
+    startGame(gameNumber);
 }
 
 }  // namespace

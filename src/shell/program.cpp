@@ -47,8 +47,7 @@ bool startProgram(const std::string& commandLine) {
     // cannot be loaded, the last game played is dealt.
     if (openStartingGame()) return true;
     selectGame(prefs.LastGame);
-    newGameNumber();
-    startGame();
+    startGame(newGameNumber());
     return true;
 }
 
@@ -69,8 +68,7 @@ void shutDownProgram() {
 
 static void chooseGame(int id) {
     selectGame(id);
-    newGameNumber();
-    startGame();
+    startGame(newGameNumber());
     gameFileName.clear();
     table.logIndex = findLogEntry();
     updateStatusLine();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/rules.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"
@@ -104,7 +105,8 @@ constexpr GameItem kGameItems[] = {
 }  // namespace
 
 RulesContext currentRulesContext() {
-    return {table.redealsLeft, prefs.Three != 0, prefs.Unlimit != 0, true};
+    const core::RuleOptions options = core::ruleOptions(prefs);
+    return {table.redealsLeft, options.three, options.unlimit, true};
 }
 
 void pileRules(const Pile& p, const RulesContext& context, RulesText& out) {

@@ -44,8 +44,7 @@ std::string numberText(uint32_t n) {
 
 // Deals gameNumber of the current game: the table behind the dialog shows it at once.
 void dealShown() {
-    dealRandom.state = gameNumber;
-    startGame();
+    startGame(gameNumber);
     gameFileName.clear();
 }
 

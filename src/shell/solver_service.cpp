@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -33,15 +32,6 @@ const char* tableVerdictText(TableVerdict verdict) {
 }
 
 namespace {
-
-// Two rules are the same deal under the same rules: every word the
-// search reads.
-bool sameRules(const core::GameRules& a, const core::GameRules& b) {
-    return a.pileCount == b.pileCount && a.ruleFlags == b.ruleFlags && a.deckSize == b.deckSize &&
-           a.redealsAtStart == b.redealsAtStart && a.three == b.three && a.unlimit == b.unlimit &&
-           a.gameNumber == b.gameNumber && a.redealSeed == b.redealSeed && a.baseRank == b.baseRank &&
-           std::memcmp(a.piles, b.piles, sizeof(core::PileRules) * static_cast<size_t>(a.pileCount)) == 0;
-}
 
 // The rules and the table on the screen; false with no game, or while
 // cards are carried (they then lie on no pile).
@@ -190,7 +180,7 @@ void tableChanged() {
         return;
     }
     Known& k = state.known;
-    if (k.valid && sameRules(k.rules, rules) && k.table != t) {
+    if (k.valid && k.rules == rules && k.table != t) {
         if (k.hasNext && k.next == t) {
             // A move along the line: what is left of it still wins.
             k.table = t;
@@ -199,10 +189,10 @@ void tableChanged() {
         } else {
             k.valid = false;
         }
-    } else if (k.valid && !sameRules(k.rules, rules)) {
+    } else if (k.valid && !(k.rules == rules)) {
         k.valid = false;
     }
-    const bool runningHere = state.running && state.running->table == t && sameRules(state.running->rules, rules);
+    const bool runningHere = state.running && state.running->table == t && state.running->rules == rules;
     if (k.valid) {
         state.shown = verdictOf(k.result.verdict);
         if (!runningHere) stopRunning();
@@ -251,7 +241,7 @@ bool collect() {
     std::unique_ptr<Job> job = std::move(state.running);
     job->thread.join();
     const TableVerdict was = state.shown;
-    if (currentGame && job->table == t && sameRules(job->rules, rules)) {
+    if (currentGame && job->table == t && job->rules == rules) {
         setKnown(job->rules, job->table, job->result);
         state.shown = verdictOf(job->result.verdict);
     } else {
@@ -390,7 +380,7 @@ bool winnableDeal(uint32_t from, int step, uint32_t& number) {
     takeSearchMemoryFromTheSystem();
     WinnableSearch search;
     search.game = currentGame;
-    search.options = {prefs.Three != 0, prefs.Unlimit != 0};
+    search.options = core::ruleOptions(prefs);
     search.from = from;
     search.step = step < 0 ? -1 : 1;
     if (waitForWinnableSearch)

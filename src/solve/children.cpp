@@ -24,16 +24,6 @@ void Search::replayAfterStep(Table& t, const Move& m) const {
         apply(rules_, t, m);
 }
 
-// The values of single cards the pile `a` was asked for takes. `exact`
-// is false where a rule reads the source or other piles: every value
-// the pile might take is given, each to be asked of `a` in turn.
-uint64_t Search::acceptedValues(const Acceptance& a, bool& exact) const {
-    exact = true;
-    if (a.never || a.room < 1) return 0;
-    exact = !a.asksSource;
-    return a.values;
-}
-
 // Makes the frame's children: every step, the forced moves after it,
 // the tables not seen before, most promising first. True when a child
 // wins (it is children_[winningChild_]).

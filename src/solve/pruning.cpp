@@ -165,7 +165,7 @@ bool Search::somethingBuildsOn(const Table& t, int p, bool withRound, int notFro
 bool Search::offersReach(const Table& t, int p, const Offers& offers) {
     Acceptance accepts = acceptance(rules_, t, p);
     bool exact;
-    uint64_t reach = acceptedValues(accepts, exact);
+    uint64_t reach = accepts.singleCardValues(exact);
     if (exact && !accepts.oneCard && rules_.piles[p].sizeLimit == 0) {
         // The pile takes cards by their values alone, runs as single
         // cards: the chain is the values reached through round cards.

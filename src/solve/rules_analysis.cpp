@@ -11,18 +11,6 @@ namespace korvat::solve {
 
 using namespace core;
 
-namespace {
-
-// Rules that make a pile wait for the reserves.
-constexpr uint32_t kWaitFlags = PileFlags::waitReservesToPlay | PileFlags::waitReservesToFillSpace |
-                                PileFlags::waitReservesToDeal | PileFlags::waitReservesAlways |
-                                PileFlags::waitReservesToTake;
-// Rules that read where cards of other piles lie.
-constexpr uint32_t kReadsOthers = PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
-                                  PileFlags::acesOrBelowWasteTop | PileFlags::rankOfPileAbove;
-
-}  // namespace
-
 RulesAnalysis::RulesAnalysis(const GameRules& r, bool prune) {
     decks = r.deckSize / 52;
     rules = &r;
@@ -71,7 +59,7 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
     for (int v = 0; v < 52; ++v) buildable[v] = 0;
     for (int p = 0; p < r.pileCount; ++p) {
         const PileRules& q = r.piles[p];
-        if (q.flags & kReadsOthers) safeHomeMoves = false;
+        if (q.flags & kReadsOtherPiles) safeHomeMoves = false;
         if (q.has(PileFlags::foundation)) {
             if (q.removal == Removal::Nothing && !q.has(PileFlags::anySingleCard | PileFlags::waitReservesToTake))
                 closedFoundations |= bit(p);
@@ -111,7 +99,7 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
     for (PileMask f = closedFoundations; f; f &= f - 1) {
         const PileRules& q = r.piles[__builtin_ctzll(f)];
         if (q.rankBuild != RankBuild::Up || q.suitBuild != SuitBuild::SameSuit ||
-            (q.flags & (kWaitFlags | kReadsOthers)))
+            (q.flags & (kWaitsForReserves | kReadsOtherPiles)))
             continue;
         if (q.startCard == StartCard::AnyAce) ++anyAce;
         if (q.startCard >= 0 && q.startCard < 4) ++eachAce[q.startCard];
@@ -126,7 +114,7 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
                 anyAce + eachAce[0] + eachAce[1] + eachAce[2] + eachAce[3] == __builtin_popcountll(r.foundations);
     for (int p = 0; p < r.pileCount && readyHome; ++p) {
         const PileRules& q = r.piles[p];
-        if (q.flags & kWaitFlags) readyHome = false;
+        if (q.flags & kWaitsForReserves) readyHome = false;
         // A card lifted with others on it is free to go home only when
         // those could be built on it, and so are home or go first.
         if (q.has(PileFlags::foundation) || q.removal == Removal::TopCard || q.removal == Removal::Nothing) continue;
@@ -166,7 +154,7 @@ void RulesAnalysis::findStockRound(const GameRules& r) {
             r.gathered == bit(waste) && !r.fourSuits && !r.suiteRuns && !r.straightRuns && !r.groupables &&
             !(r.fillers & (bit(stock) | bit(waste))) && !(r.reserves & (bit(stock) | bit(waste)));
         for (int p = 0; p < r.pileCount; ++p)
-            if (r.piles[p].flags & kReadsOthers) hasStockRound = false;
+            if (r.piles[p].flags & kReadsOtherPiles) hasStockRound = false;
     }
 }
 
@@ -174,14 +162,14 @@ void RulesAnalysis::findPlainPiles(const GameRules& r) {
     // Plain piles: built on and taken from by their own cards alone, a
     // run whole or its top card, with no rule of the game reading where
     // a card lies but the piles' own building rules.
-    const uint32_t special = kWaitFlags | kReadsOthers | PileFlags::stock | PileFlags::waste | PileFlags::reserve |
+    const uint32_t special = kWaitsForReserves | kReadsOtherPiles | PileFlags::stock | PileFlags::waste | PileFlags::reserve |
                              PileFlags::foundation | PileFlags::fillsSpaces | PileFlags::autoFillFromStock |
                              PileFlags::sortAscending | PileFlags::sortDescending | PileFlags::kingsToBottom |
                              PileFlags::anySingleCard | PileFlags::groupable | PileFlags::foundationOnly;
     bool plain = !r.hasDiscardRules() && !r.fourSuits && !r.suiteRuns && !r.straightRuns && !r.groupables &&
                  !r.fillers && !r.spaces;
     for (int p = 0; p < r.pileCount; ++p)
-        if (r.piles[p].flags & (kWaitFlags | kReadsOthers)) plain = false;
+        if (r.piles[p].flags & (kWaitsForReserves | kReadsOtherPiles)) plain = false;
     settledAfterMoves = plain;
     for (int p = 0; p < r.pileCount && plain; ++p) {
         const PileRules& q = r.piles[p];
@@ -193,10 +181,7 @@ void RulesAnalysis::findPlainPiles(const GameRules& r) {
     roundCardsWaitForUse = hasStockRound && perPress == 1 && plainPiles;
     for (int p = 0; p < r.pileCount; ++p) {
         const PileRules& q = r.piles[p];
-        const bool runs = q.removal == Removal::AnySuitRun || q.removal == Removal::SameColourRun ||
-                          q.removal == Removal::AlternatingRun || q.removal == Removal::SameSuitRun ||
-                          q.removal == Removal::ChangingSuitRun;
-        if (runs && !q.has(PileFlags::foundation)) runPiles |= bit(p);
+        if (removesRuns(q.removal) && !q.has(PileFlags::foundation)) runPiles |= bit(p);
     }
     // Whole piles wait only where whatever is built on a run continues
     // it, so that the pile can still be lifted whole later.

@@ -198,10 +198,7 @@ uint64_t Search::cardsHome(const Table& t, uint8_t* count) const {
 // with the card off its pile.
 bool Search::placeable(AcceptanceCache& takes, int p, int q, int value) const {
     if (!(rules_.reserves & bit(p))) return acceptanceOf(takes, q).accepts(p, value, 1);
-    Table lifted = takes.t;
-    lifted.moveCards(p, lifted.count(p) - 1, 1, rules_.pileCount - 1);
-    lifted.ends[rules_.pileCount - 1] = static_cast<uint8_t>(lifted.ends[rules_.pileCount - 1] - 1);
-    return canPlace(rules_, lifted, p, q, value, 1);
+    return canPlace(rules_, liftedTable(rules_, takes.t, p, takes.t.count(p) - 1, 1), p, q, value, 1);
 }
 
 }  // namespace korvat::solve

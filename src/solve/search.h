@@ -123,7 +123,6 @@ private:
     void keepUnseenChildren(Frame& f, size_t pending);
     void makeStep(core::Table& t, const Step& step) const;
     void replayAfterStep(core::Table& t, const core::Move& m) const;
-    uint64_t acceptedValues(const core::Acceptance& a, bool& exact) const;
     Pending& newPending(size_t& pending, const core::Table& table, const Step& via, int score);
     bool recordIfWon(const Pending& child);
     void dropLastPending(size_t& pending, const Pending& child);

@@ -65,7 +65,7 @@ void Search::listRoundCandidates(const Table& t, const Acceptance* accepts) {
     for (int target = 0; target < rules_.pileCount; ++target) {
         takes[target] = 0;
         if (target == analysis_.waste || target == analysis_.stock) continue;
-        takes[target] = acceptedValues(accepts[target], exact[target]);
+        takes[target] = accepts[target].singleCardValues(exact[target]);
         wanted |= takes[target];
     }
     const int start = t.count(analysis_.waste);

@@ -2,12 +2,15 @@
 
 #include <cstring>
 
+#include "core/deal.h"
+#include "core/table.h"
 #include "model/catalogue.h"
 #include "model/deck.h"
 #include "model/drawing.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/current.h"
 #include "store/bytes.h"
 
 namespace korvat {
@@ -20,12 +23,6 @@ constexpr int kPileWords = 24;
 // the game's size still lies whole on the 640 x 480 table.
 constexpr int kLargeCardsLastColumn = 16, kLargeCardsLastRow = 9;
 constexpr int kSmallCardsLastColumn = 24, kSmallCardsLastRow = 12;
-
-int deckSizeOf(uint32_t ruleFlags) {
-    if (ruleFlags & GameRuleFlags::fourDecks) return 208;
-    if (ruleFlags & GameRuleFlags::twoDecks) return 104;
-    return 52;
-}
 
 GameFileCheck damaged(std::string& error, const std::string& why) {
     error = why;
@@ -209,28 +206,30 @@ std::vector<uint8_t> encodeGameFile() {
 void restoreSavedGame(const SavedGame& g) {
     selectGame(g.commandId);
     gameNumber = g.gameNumber;
-    dealRandom.state = g.gameNumber;
-    if (currentGame->ruleFlags & GameRuleFlags::randomHigh) table.baseRank = static_cast<int32_t>(dealRandom(13));
+    // The deal generator stands past the high rank, where a redeal of the
+    // game read starts from.
+    int highRank = 0;
+    dealRandom = core::dealGenerator(currentGame->ruleFlags, g.gameNumber, &highRank);
+    if (currentGame->ruleFlags & GameRuleFlags::randomHigh) table.baseRank = highRank;
     placePiles();
+    // The cards as saved, each sorted pile in its order.
+    const core::GameRules rules = currentRules();
+    core::Table t = core::emptyTable(rules);
+    t.redealsLeft = static_cast<int8_t>(table.redealsLeft);
     size_t slot = 0;
-    int index = 0;
-    for (Pile* p = currentGame->layout; p; p = p->next, ++index) {
-        const int count = g.pileCounts[static_cast<size_t>(index)];
+    for (int p = 0; p < rules.pileCount; ++p) {
+        const int count = g.pileCounts[static_cast<size_t>(p)];
         for (int i = 0; i < count; ++i, ++slot) {
-            Card& card = deck[slot];
-            card.value = g.cards[slot].value;
-            card.faceDown = g.cards[slot].faceDown;
-            card.placed = 0;
-            card.below = card.above = nullptr;
-            insertCardAbove(*p, p->top, card);
+            const uint8_t card = core::cardByte(g.cards[slot].value, g.cards[slot].faceDown);
+            t.push(p, &card, 1);
         }
-        sortPile(*p);
-        layoutPile(*p);
+        t.sortPile(rules.pile(p), p);
     }
+    setCurrentTable(t);
     table.undoCount = static_cast<int32_t>(g.moves.size());
     for (size_t i = 0; i < g.moves.size(); ++i) undoBuffer[i] = g.moves[i];
     if (!g.definitions.empty()) {
-        index = 0;
+        int index = 0;
         for (Pile* p = currentGame->layout; p; p = p->next, ++index) {
             const SavedPileDefinition& d = g.definitions[static_cast<size_t>(index)];
             p->column = d.column;

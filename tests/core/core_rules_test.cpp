@@ -128,6 +128,25 @@ private:
 
 // Klondike's piles: 0-3 foundations, 4-10 tableau, 11 waste, 12 stock.
 
+// Sorted piles exchange values only: every card's state stays in its place.
+TEST(SortedPiles, ValuesMoveButStatesStay) {
+    const int dealt[] = {30, 7, 30, 2, 51, 7};
+    uint8_t c[6];
+    for (int i = 0; i < 6; ++i) c[i] = cardByte(dealt[i], i % 2 ? kFaceDown : kFaceUp);
+    auto shown = [&] {
+        std::string s;
+        for (uint8_t x : c) s += std::to_string(valueOf(x)) + (stateOf(x) == kFaceDown ? "d " : " ");
+        return s;
+    };
+    sortCards(PileFlags::sortAscending, c, 6);
+    EXPECT_EQ(shown(), "2 7d 7 30d 30 51d ");
+    sortCards(PileFlags::sortDescending, c, 6);
+    EXPECT_EQ(shown(), "51 30d 30 7d 7 2d ");
+    c[0] = cardByte(0, kFaceUp);
+    sortCards(0, c, 6);
+    EXPECT_EQ(shown(), "0 30d 30 7d 7 2d ") << "a pile without sort flags stays as it is";
+}
+
 TEST(RemovalCodes, RunsAreMeasuredFromTheTopCard) {
     Hand h(827);
     h.plain().open(5);

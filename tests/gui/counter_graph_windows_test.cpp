@@ -61,9 +61,7 @@ class CounterGraphWindowsTest : public QObject {
     QTemporaryDir scratch;
 
     void dealNumber(uint32_t n) {
-        gameNumber = n;
-        dealRandom.state = n;
-        startGame();
+        startGame(n);
     }
 
 private slots:

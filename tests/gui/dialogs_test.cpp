@@ -105,9 +105,7 @@ class DialogsTest : public QObject {
 
     Pile& pile(int i) { return *pileAt(i); }
     void dealNumber(uint32_t n) {
-        gameNumber = n;
-        dealRandom.state = n;
-        startGame();
+        startGame(n);
     }
     // Runs `drive` on the modal dialog a menu command opens; a dialog that
     // `drive` leaves open is closed afterwards, and the test fails.

@@ -75,9 +75,7 @@ int main(int argc, char** argv) {
     std::printf("window %dx%d, table shown at %dx%d\n", window.width(), window.height(), fit.width, fit.height);
 
     const auto deal = [](uint32_t number) {
-        korvat::gameNumber = number;
-        korvat::dealRandom.state = number;
-        korvat::startGame();
+        korvat::startGame(number);
         QCoreApplication::processEvents();
     };
     // The waste's top card after one press of the stock.

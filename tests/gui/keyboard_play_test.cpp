@@ -47,9 +47,7 @@ class KeyboardPlayTest : public QObject {
         QTest::keyClick(window->windowHandle(), k.key(), k.keyboardModifiers());
     }
     void dealNumber(uint32_t n) {
-        gameNumber = n;
-        dealRandom.state = n;
-        startGame();
+        startGame(n);
     }
     // The group a press at the frame would take.
     int framedGroup() {

@@ -102,9 +102,7 @@ class MainWindowTest : public QObject {
         window->show();
     }
     void dealNumber(uint32_t n) {
-        gameNumber = n;
-        dealRandom.state = n;
-        startGame();
+        startGame(n);
     }
 
     // The settings file and LOG.DAT of these runs, away from the player's own.

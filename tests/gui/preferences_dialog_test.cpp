@@ -116,9 +116,7 @@ private slots:
                 captions.push_back(caption);
                 return (style & Mb::ButtonMask) == Mb::Ok ? IdOk : answer;
             }));
-        gameNumber = 3;
-        dealRandom.state = 3;
-        startGame();  // Klondike
+        startGame(3);  // Klondike
         closeCounterWindow = [] { ++counterClosings; };
     }
 

@@ -72,9 +72,7 @@ class SolverTest : public QObject {
     SolverBar& bar() { return *window->findChild<SolverBar*>(); }
     void deal(int game, uint32_t number) {
         if (currentGame->commandId != game) window->command(game);
-        gameNumber = number;
-        dealRandom.state = number;
-        startGame();
+        startGame(number);
     }
     QString iniText() {
         QFile ini(files.filePath(QStringLiteral("korvat.ini")));

@@ -198,9 +198,7 @@ TEST_F(PictureFilesTest, GameSelectionSwapsTheCardPictures) {
     expectFatal("Unable to open graphics.");
     EXPECT_EQ(cardPicture.width, 0);
     // Drawing from the missing picture draws no cards, and nothing breaks.
-    gameNumber = 0;
-    dealRandom.state = 0;
-    startGame();
+    startGame(0);
     repaintTable();
 }
 
