@@ -1,7 +1,9 @@
-// The right button's rules explanation: every sentence, its order, the
-// caption, the darkened reserves and the repaints, and the same through
-// korvat-cli play.
+// The right button's rules explanation: every rule code of every pile put
+// into words, nothing lost or cut off, the caption, the darkened reserves
+// and the repaints, and the same through korvat-cli play.
 #include <cstdio>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,76 +19,140 @@ namespace {
 constexpr const char* kGameWide = "SPECIAL INFO ON THIS GAME";
 constexpr const char* kStock = "THIS IS A STOCK";
 constexpr const char* kFoundation = "THIS IS A FOUNDATION";
-constexpr const char* kTableau = "THIS IS A TABLEAU";
-constexpr const char* kReserve = "THIS IS A RESERVE";
-constexpr const char* kWaste = "THIS IS A WASTE PILE";
 
-// The flag sentences in the order the explanation gives them.
-struct FlagSentence {
-    uint32_t flag;
-    const char* text;
-    const char* caption;  // null: the caption stays as it was
-    bool darkens;
-};
-const FlagSentence kFlagSentences[] = {
-    {PileFlags::sortAscending, "This pile will be sorted in ascending order.\n", nullptr, false},
-    {PileFlags::sortDescending, "This pile will be sorted in descending order.\n", nullptr, false},
-    {PileFlags::belowWasteTop,
-     "Only cards with the same suit and lower rank, than the last card in any other waste pile, can be played here.\n",
-     kFoundation, false},
-    {PileFlags::kingsOrBelowWasteTop,
-     "Only kings, or cards with the same suit and lower rank, than the last card in any other waste pile, can be "
-     "played here.\n",
-     kFoundation, false},
-    {PileFlags::acesOrBelowWasteTop,
-     "Only aces, or cards with the same suit and lower rank, than the last card in any other waste pile, can be "
-     "played here.\n",
-     kFoundation, false},
-    {PileFlags::rankOfPileAbove,
-     "Any card of the same rank as any card in the pile immediatly above it can be played here.\n", kTableau, false},
-    {PileFlags::fillsSpaces, "This pile automatically fills spaces in tableaus.\n", kStock, false},
-    {PileFlags::foundationOnly, "Cards in this pile can only be played to a foundation.\n", kTableau, false},
-    {PileFlags::reserve, "Empty this pile for more play options.\n", kReserve, false},
-    {PileFlags::waste, "This pile will be dealt a card when the stock is selected.\n", kWaste, false},
-    {PileFlags::autoFillFromStock, "Empty spaces are automatically filled by the stock.\n", kTableau, false},
-    {PileFlags::waitReservesToFillSpace,
-     "All darkened piles must be empty before playing cards to spaces in this pile.\n", kTableau, true},
-    {PileFlags::waitReservesToPlay, "All darkened piles must be empty before playing cards to this pile.\n",
-     kTableau, true},
-    {PileFlags::waitReservesAlways, "All darkened piles must be empty before playing cards to this pile.\n",
-     kTableau, true},
-    {PileFlags::waitReservesToDeal, "All darkened piles must be empty before dealing cards from this pile.\n", kStock,
-     true},
-    {PileFlags::waitReservesToTake, "All darkened piles must be empty before taking cards from this pile.\n",
-     kReserve, true},
-    {PileFlags::stock, "This pile deals a card to waste piles, reserves or tableaus.\n", kStock, false},
-    {PileFlags::autoplaySuite, "If an A-K suite is found, it is autoplayed to a foundation.\n", kTableau, false},
-    {PileFlags::autoplayStraight, "If an A-K straight is found, it is autoplayed to a foundation.\n", kTableau,
-     false},
-    {PileFlags::groupable, "This card can be grouped with others.\n", kTableau, false},
-    {PileFlags::anySingleCard, "Any single card can be removed from this pile.\n", kReserve, false},
-    {PileFlags::foundation, "Complete this pile to win the game.\n", kFoundation, false},
-};
+// Flags that say nothing of their own: the preferences and the redeals
+// left speak for the stock's, the others are how the rules deal.
+constexpr uint32_t kUnspokenFlags = PileFlags::dealThree | PileFlags::redealable | PileFlags::redealFaceDown |
+                                    PileFlags::redealRefill | PileFlags::toFoundation | PileFlags::kingsToBottom |
+                                    PileFlags::fourSuitsDiscard;
 
-// The game-wide sentences in their order: the flag word's bits.
-const std::pair<uint32_t, const char*> kGameSentences[] = {
-    {0x100, "Discard pairs of cards of the same rank.\n"},
-    {0x200, "Discard pairs of cards that total ten.\n"},
-    {0x400, "Discard pairs of cards that total eleven.\n"},
-    {0x800, "Discard pairs of cards that total thirteen.  Jacks equal eleven and queens equal twelve.\n"},
-    {0x1000,
-     "Discard pairs of cards that total fourteen.  Jacks equal eleven, queens equal twelve and kings equal "
-     "thirteen.\n"},
-    {0x2000, "Discard face cards in triplets.  One jack, one queen and one king.\n"},
-    {0x4000, "Discard tens and higher in quartets of the same rank.\n"},
-    {0x8000, "Discard nines and lower in groups that add up to fifteen.\n"},
-    {0x10000, "Discard kings singly.\n"},
-    {0x1, "There is one redeal allowed.\n"},
-    {0x2, "There are two redeals allowed.\n"},
-    {0x20, "Aces are high.\n"},
-    {0x40, "Queens are high.\n"},
-    {0x80, "A random rank will be high in this game.\n"},
-};
+// A pile that says nothing: no build, no removal, no size limit, no flags.
+Pile silent() {
+    Pile p;
+    p.rankBuild = RankBuild::None;
+    p.suitBuild = SuitBuild::None;
+    p.removal = Removal::Nothing;
+    return p;
+}
+
+std::string words(const Pile& p) {
+    static RulesText text;
+    pileRules(p, {0, false, false, false}, text);
+    return text.text;
+}
+
+// The words of each rule code of the pile alone, by the code: "rank -2",
+// "suit 0", "removal 4", "size 13", "flag 256".
+std::map<std::string, std::string> pieces(const Pile& pile) {
+    std::map<std::string, std::string> out;
+    Pile p = silent();
+    p.rankBuild = pile.rankBuild;
+    out["rank " + std::to_string(pile.rankBuild)] = words(p);
+    p = silent();
+    p.suitBuild = pile.suitBuild;
+    out["suit " + std::to_string(pile.suitBuild)] = words(p);
+    p = silent();
+    p.removal = pile.removal;
+    out["removal " + std::to_string(pile.removal)] = words(p);
+    p = silent();
+    p.sizeLimit = pile.sizeLimit;
+    out["size " + std::to_string(pile.sizeLimit)] = words(p);
+    for (uint32_t bit = 1; bit; bit <<= 1) {
+        if (!(pile.flags & bit)) continue;
+        p = silent();
+        p.flags = bit;
+        out["flag " + std::to_string(bit)] = words(p);
+    }
+    return out;
+}
+
+TEST(RulesWords, EveryCodeOfEveryPileIsSaidOnceAndDifferentCodesDifferently) {
+    std::map<std::string, std::string> said;  // every code met: its words alone
+    int piles = 0;
+    uint32_t flags = 0;  // every flag a pile of the catalogue holds
+    for (const GameEntry& game : gameCatalogue())
+        for (int i = 0; i < game.pileCount; ++i, ++piles) {
+            const Pile& pile = game.layout[i];
+            flags |= pile.flags;
+            SCOPED_TRACE(std::to_string(game.commandId) + " pile " + std::to_string(i));
+            // The whole is its pieces, each once: nothing lost, nothing cut off.
+            const std::string whole = words(pile);
+            size_t sum = 0;
+            for (const auto& [code, text] : pieces(pile)) {
+                said[code] = text;
+                sum += text.size();
+                EXPECT_NE(whole.find(text), std::string::npos) << code;
+            }
+            EXPECT_EQ(whole.size(), sum);
+        }
+    EXPECT_GT(piles, 1000);
+    // Every code a pile may hold, and the longest explanation, whole.
+    Pile all = silent();
+    for (int code = -2; code <= 5; ++code) {
+        Pile p = silent();
+        p.rankBuild = code;
+        p.suitBuild = code;
+        p.removal = code;
+        p.sizeLimit = code + 2;
+        for (const auto& piece : pieces(p)) said.insert(piece);
+    }
+    all.flags = flags & ~kUnspokenFlags;
+    all.rankBuild = RankBuild::UpOrDown;
+    all.suitBuild = SuitBuild::DifferentSuit;
+    all.removal = Removal::FaceUpAndAbove;
+    all.sizeLimit = 13;
+    for (const auto& piece : pieces(all)) said.insert(piece);
+    const std::string longest = words(all);
+    size_t sum = 0;
+    for (const auto& [code, text] : pieces(all)) sum += text.size();
+    EXPECT_EQ(longest.size(), sum) << "the longest explanation is cut off";
+
+    // Every code but None (and codes past the last) and every flag but the
+    // unspoken ones has words; different codes have different words, but
+    // for the runs a press may take, which share one sentence, and the two
+    // waits before cards are played to a pile.
+    std::map<std::string, std::set<std::string>> codesOf;
+    for (const auto& [code, text] : said) {
+        const bool spoken = code.rfind("flag ", 0) == 0 ? !(std::stoul(code.substr(5)) & kUnspokenFlags)
+                            : code.rfind("size ", 0) == 0 ? code != "size 0"
+                            : code.rfind("rank ", 0) == 0 ? code != "rank -1" && code != "rank 5"
+                            : code.rfind("suit ", 0) == 0 ? code != "suit -1" && code != "suit 4" && code != "suit 5"
+                                                           : code != "removal -1";
+        EXPECT_EQ(text.empty(), !spoken) << code;
+        if (spoken) codesOf[text].insert(code);
+    }
+    EXPECT_GT(said.size(), 50u);
+    const std::set<std::string> runs = {"removal -2", "removal 0", "removal 1", "removal 2", "removal 3"};
+    const std::set<std::string> waits = {"flag " + std::to_string(PileFlags::waitReservesToPlay),
+                                         "flag " + std::to_string(PileFlags::waitReservesAlways)};
+    for (const auto& [text, codes] : codesOf)
+        if (codes.size() > 1) {
+            EXPECT_TRUE(codes == runs || codes == waits) << text;
+        }
+}
+
+TEST(RulesWords, EveryGameWideCodeIsSaidOnceInTheGameRules) {
+    GameEntry game;
+    RulesText text;
+    std::set<std::string> seen;
+    size_t sum = 0;
+    for (uint32_t bit = 1; bit < 0x20000; bit <<= 1) {
+        game.ruleFlags = bit;
+        gameRules(game, text);
+        const std::string said = text.text;
+        EXPECT_EQ(text.caption, std::string(kGameWide));
+        // The decks and the card size say nothing.
+        const bool spoken = !(bit & (GameRuleFlags::twoDecks | GameRuleFlags::fourDecks | GameRuleFlags::smallCards));
+        EXPECT_EQ(said.empty(), !spoken) << std::hex << bit;
+        if (said.empty()) continue;
+        EXPECT_TRUE(seen.insert(said).second) << said;
+        sum += said.size();
+    }
+    game.ruleFlags = 0x1FFFF;
+    gameRules(game, text);
+    EXPECT_EQ(std::string(text.text).size(), sum) << "nothing lost, nothing cut off";
+    for (const std::string& said : seen) EXPECT_NE(std::string(text.text).find(said), std::string::npos);
+}
 
 // What the table looked like at each repaint.
 std::vector<int> repaintsDarkened;
@@ -156,127 +222,6 @@ TEST_F(Rules, KlondikeFoundationTableauAndStockAsDealt) {
     EXPECT_EQ(explain(&pile(12)).text, "This pile can be redealt 1 time(s).\n" + dealsToWaste + count);
 }
 
-TEST_F(Rules, TheEmptyTableExplainsTheGameAndAGameWithoutFlagsShowsNothing) {
-    deal(827, 0);
-    RecordedMessage game = explain(nullptr);
-    EXPECT_EQ(game.caption, kGameWide);
-    EXPECT_EQ(game.text, "There are two redeals allowed.\n");
-    prefs.Unlimit = -1;
-    deal(827, 0);
-    EXPECT_EQ(explain(nullptr).text, "There are two redeals allowed.\n") << "the catalogue's flags, as they are";
-
-    deal(827, 0);  // every flag alone, then all of them in order
-    std::string all;
-    for (const auto& [flag, text] : kGameSentences) {
-        currentGame->ruleFlags = flag;
-        game = explain(nullptr);
-        EXPECT_EQ(game.text, text);
-        EXPECT_EQ(game.caption, kGameWide);
-        all += text;
-    }
-    currentGame->ruleFlags = 0x1FFFF;
-    EXPECT_EQ(explain(nullptr).text, all);
-
-    currentGame->ruleFlags = GameRuleFlags::twoDecks | GameRuleFlags::smallCards;  // no sentence of their own
-    headless.messages.clear();
-    repaintsDarkened.clear();
-    explainRules(nullptr);
-    EXPECT_TRUE(headless.messages.empty());
-    EXPECT_EQ(repaintsDarkened, std::vector<int>{0}) << "the table is repainted all the same";
-}
-
-TEST_F(Rules, EverySentenceOfAPileWithItsCaption) {
-    emptyTable(827);
-    Pile& p = silentPile(5);
-    const std::string empty = "\nThis pile contains 0 card(s).";
-    EXPECT_EQ(explain(&p).text, empty);
-    EXPECT_EQ(explain(&p).caption, kGameWide);
-
-    const std::pair<int, const char*> ranks[] = {{0, "Build up "},          {1, "Build down "},
-                                                 {2, "Build by twos up "},  {3, "Build by twos down "},
-                                                 {4, "Build up or down "},  {-2, "Build any card "},
-                                                 {-1, ""},                  {5, ""}};
-    for (auto [code, text] : ranks) {
-        p.rankBuild = code;
-        EXPECT_EQ(explain(&p).text, text + empty) << code;
-    }
-    p.rankBuild = RankBuild::None;
-    const std::pair<int, const char*> suits[] = {{0, "in the same color.\n\n"},  {1, "in the opposite color.\n\n"},
-                                                 {2, "in the same suit.\n\n"},   {3, "in a different suit.\n\n"},
-                                                 {-2, "in any suit.\n\n"},       {-1, ""},
-                                                 {4, ""}};
-    for (auto [code, text] : suits) {
-        p.suitBuild = code;
-        EXPECT_EQ(explain(&p).text, text + empty) << code;
-    }
-    p.suitBuild = SuitBuild::None;
-    const char* const run = "Only the top card or built group of cards are available for play.\n";
-    const std::pair<int, const char*> removals[] = {
-        {0, run}, {1, run}, {2, run}, {3, run}, {-2, run}, {4, "Only the top card is available for play.\n"},
-        {5, "Any face up card and all below it are available for play.\n"}, {-1, ""}, {6, ""}};
-    for (auto [code, text] : removals) {
-        p.removal = code;
-        EXPECT_EQ(explain(&p).text, text + empty) << code;
-    }
-    p.removal = Removal::Nothing;
-    p.sizeLimit = 13;
-    EXPECT_EQ(explain(&p).text, "This pile can only contain 13 card(s) at a time.\n" + empty);
-    p.sizeLimit = 0;
-
-    for (const FlagSentence& s : kFlagSentences) {
-        p.flags = s.flag;
-        const RecordedMessage m = explain(&p);
-        EXPECT_EQ(m.text, s.text + empty) << std::hex << s.flag;
-        EXPECT_EQ(m.caption, s.caption ? s.caption : kGameWide) << std::hex << s.flag;
-    }
-    // Stock flags say nothing unless their preference or allowance speaks.
-    p.flags = PileFlags::dealThree | PileFlags::redealable;
-    table.redealsLeft = 0;
-    EXPECT_EQ(explain(&p).text, empty);
-    EXPECT_EQ(explain(&p).caption, kGameWide);
-}
-
-TEST_F(Rules, EverythingAtOnceInOrderAndTheLastCaptionWins) {
-    emptyTable(827);
-    Pile& p = pile(5);
-    put(p, 0);
-    put(p, 5);
-    p.rankBuild = RankBuild::UpOrDown;
-    p.suitBuild = SuitBuild::DifferentSuit;
-    p.removal = Removal::FaceUpAndAbove;
-    p.sizeLimit = 7;
-    p.flags = PileFlags::redealable | PileFlags::dealThree;
-    table.redealsLeft = 1;
-    prefs.Three = -1;
-    std::string expected =
-        "Build up or down in a different suit.\n\nAny face up card and all below it are available for play.\n"
-        "This pile can only contain 7 card(s) at a time.\nThis pile can be redealt 1 time(s).\n"
-        "This pile will deal three cards at a time.\n";
-    for (const FlagSentence& s : kFlagSentences) {
-        p.flags |= s.flag;
-        expected += s.text;
-    }
-    expected += "\nThis pile contains 2 card(s).";
-    RecordedMessage m = explain(&p);
-    EXPECT_EQ(m.text, expected) << "nothing cut off, nothing out of order";
-    EXPECT_EQ(m.caption, kFoundation);
-
-    // Earlier captions give way to later ones.
-    p.flags = PileFlags::stock | PileFlags::reserve;
-    EXPECT_EQ(explain(&p).caption, kStock);
-    p.flags = PileFlags::reserve | PileFlags::waste;
-    EXPECT_EQ(explain(&p).caption, kWaste);
-    p.flags = PileFlags::foundation | PileFlags::sortAscending;
-    EXPECT_EQ(explain(&p).caption, kFoundation) << "an item without a caption changes nothing";
-    p.flags = PileFlags::waitReservesToPlay | PileFlags::waitReservesAlways;
-    EXPECT_EQ(explain(&p).text,
-              "Build up or down in a different suit.\n\nAny face up card and all below it are available for play.\n"
-              "This pile can only contain 7 card(s) at a time.\n"
-              "All darkened piles must be empty before playing cards to this pile.\n"
-              "All darkened piles must be empty before playing cards to this pile.\n"
-              "\nThis pile contains 2 card(s).");
-}
-
 TEST_F(Rules, ReservesAreDarkWhileTheBoxIsUpAndOnlyThen) {
     emptyTable(827);
     static int darkWhileShown = -1;
@@ -288,22 +233,33 @@ TEST_F(Rules, ReservesAreDarkWhileTheBoxIsUpAndOnlyThen) {
     } watching;
     setPlatform(&watching);
     Pile& p = silentPile(5);
-    for (const FlagSentence& s : kFlagSentences) {
-        p.flags = s.flag;
+    for (uint32_t flag = 1; flag; flag <<= 1) {
+        p.flags = flag;
+        // A pile whose words speak of darkened piles darkens them.
+        const bool darkens = words(p).find("darkened") != std::string::npos;
         repaintsDarkened.clear();
         darkWhileShown = -1;
         explainRules(&p);
-        EXPECT_EQ(darkWhileShown, s.darkens ? 1 : 0) << std::hex << s.flag;
+        EXPECT_EQ(darkWhileShown, darkens ? 1 : 0) << std::hex << flag;
         // A darkening sentence repaints the dark table before the box; the
         // table is repainted normally after it in every case.
-        const std::vector<int> expected = s.darkens ? std::vector<int>{1, 0} : std::vector<int>{0};
-        EXPECT_EQ(repaintsDarkened, expected) << std::hex << s.flag;
+        const std::vector<int> expected = darkens ? std::vector<int>{1, 0} : std::vector<int>{0};
+        EXPECT_EQ(repaintsDarkened, expected) << std::hex << flag;
         EXPECT_EQ(table.darkenReserves, 0);
     }
-    // A game-wide explanation never darkens.
+    // A game-wide explanation never darkens; with no words it shows no box
+    // but the table is repainted all the same.
     darkWhileShown = -1;
     explainRules(nullptr);
     EXPECT_EQ(darkWhileShown, 0);
+    const uint32_t flags = currentGame->ruleFlags;
+    currentGame->ruleFlags = GameRuleFlags::twoDecks | GameRuleFlags::smallCards;
+    watching.messages.clear();
+    repaintsDarkened.clear();
+    explainRules(nullptr);
+    currentGame->ruleFlags = flags;
+    EXPECT_TRUE(watching.messages.empty());
+    EXPECT_EQ(repaintsDarkened, std::vector<int>{0});
     setPlatform(&headless);
 }
 
