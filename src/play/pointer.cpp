@@ -236,7 +236,11 @@ void dropCarried() {
 }
 
 void putBack() {
-    if (!carryingByKeys()) return;
+    if (!carrying()) return;
+    if (!carry.byKeys) {
+        platform().setCursor(CursorShape::Arrow);
+        platform().captureMouse(false);
+    }
     markDropTarget(nullptr);
     letGo();
 }

@@ -44,7 +44,8 @@ bool carryingByKeys();
 void carryOver(Pile& pile);
 // The cards the keys carry land on the drop target, or go back.
 void dropCarried();
-// The cards the keys carry go back to their pile.
+// The carried cards go back to their pile, whether the keys or the
+// pointer carry them.
 void putBack();
 
 // Forgets any carried cards, the source pile and the drop target (before

@@ -370,6 +370,7 @@ bool MainWindow::start(const std::string& commandLine) {
     if (!startProgram(commandLine)) return false;
     placeWindow();
     updateChecks();
+    table_->setFocus(Qt::OtherFocusReason);  // the first keys go to the table
     return true;
 }
 
@@ -518,6 +519,17 @@ void MainWindow::captureMouse(bool capture) {
 
 void MainWindow::setTableCursor(const QCursor& cursor) { table_->setCursor(cursor); }
 
+bool MainWindow::event(QEvent* event) {
+    // A message box or dialog that held the window has gone. The window
+    // system need not give the keys back to this window: without them the
+    // menus' keys do nothing and the keys meant for the table go elsewhere.
+    if (event->type() == QEvent::WindowUnblocked && isVisible()) {
+        activateWindow();
+        table_->setFocus(Qt::OtherFocusReason);
+    }
+    return QMainWindow::event(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The help window stands on its own (so that it stays usable while a
     // dialog holds the main window), and goes with the main window.
@@ -530,10 +542,29 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     // While cards are carried, no menu command and no key reaches the game,
     // but for the keys that carry them to the table.
     if (carrying()) {
+        const bool mine = watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this;
         switch (event->type()) {
-            case QEvent::KeyPress:
-                if (carryingByKeys()) break;  // on their way to the table, which has the focus
-                return true;
+            case QEvent::KeyPress: {
+                const int key = playKeyCode(*static_cast<QKeyEvent*>(event));
+                // Escape puts carried cards back, however they are carried.
+                if (key == PlayKey::Cancel && !carryingByKeys()) {
+                    putBack();
+                    return true;
+                }
+                if (!carryingByKeys()) return true;
+                // The keys that carry the cards go to the table, wherever
+                // the focus is in the window.
+                if (mine && watched != table_) {
+                    if (key) keyboardPlay(key);
+                    return true;
+                }
+                break;
+            }
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonDblClick:
+                // A press anywhere in the window puts back what the keys carry.
+                if (mine && watched != table_ && carryingByKeys()) mouseUsed();
+                break;
             case QEvent::Shortcut:
             case QEvent::ShortcutOverride:
                 return true;

@@ -118,6 +118,8 @@ void searchWithProgress(WinnableSearch& search) {
     // The program may be ending (its loops all quit): the search stops.
     if (!search.done.load(std::memory_order_acquire)) search.stop.store(true);
     worker.join();
+    // The dialog held the keys; the main window takes them back.
+    if (main && main->isVisible()) main->activateWindow();
     if (gate.closeWanted() && main)
         QTimer::singleShot(0, main, [main] { main->close(); });
 }
