@@ -1,7 +1,8 @@
 // The core against the program: random play of every game, each move made
-// as the korvat-cli action a player would take, leaves the program's table
-// where the core's apply leaves its own; and `korvat-cli moves` lists every
-// move the pointer can make, each once.
+// as the korvat-cli action a player would take, and each move `moves` lists
+// along the way, leaves the program's table where the core's apply leaves
+// its own; and `korvat-cli moves` lists every move the pointer can make,
+// each once.
 #include <cctype>
 #include <random>
 #include <regex>
@@ -13,7 +14,9 @@
 #include "cli/solve_commands.h"
 #include "core/deal.h"
 #include "core/moves.h"
+#include "model/score.h"
 #include "play/current.h"
+#include "shell/commands.h"
 #include "test_support.h"
 
 namespace korvat::test {
@@ -54,12 +57,25 @@ TEST_P(CoreAgainstPlay, EveryActionLeavesTheCoresTable) {
         std::string line;
         core::MoveList moves;
         for (int step = 0; step < 30; ++step) {
+            // Each move `moves` lists, played and taken back, makes the core's move.
+            for (const core::Move& listed : cli::pointerMoves()) {
+                cli::Session one;
+                one.actions = {cli::moveAction(listed)};
+                cli::applyActions(one);
+                core::Table after = expected;
+                core::apply(rules, after, listed);
+                ASSERT_TRUE(currentTable() == after && !(currentTable() == expected))
+                    << "korvat-cli play " << id << " " << number << line << " " << one.actions[0];
+                commandUndo();
+                if (!(currentTable() == expected) || table.won) cli::playSession(s, headless);
+            }
             core::legalMoves(rules, expected, moves);
             if (moves.size == 0) break;
             const core::Move m = moves.moves[std::uniform_int_distribution<int>(0, moves.size - 1)(rng)];
             cli::Session one;
             one.actions = {cli::moveAction(m)};
             line += " " + one.actions[0];
+            s.actions.push_back(one.actions[0]);
             cli::applyActions(one);
             core::apply(rules, expected, m);
             ASSERT_TRUE(currentTable() == expected)
@@ -181,6 +197,66 @@ TEST_F(CliMoves, EveryListedMoveChangesTheTableAndNoOtherDoes) {
     EXPECT_GE(check(playedFor({"901", "3"}, 4), 19), 5u) << "Spider";
     EXPECT_GE(check(playedFor({"701", "2"}, 3), 34), 5u) << "four decks";
     EXPECT_GE(check(playedFor({"840", "4"}, 3), 11), 2u) << "Elevens, a pairing game";
+}
+
+// Solver lines that once stopped where the fan of an earlier pile covered
+// the middle of a card the line presses: each is played through to the win,
+// and at every table along it each move `moves` lists makes the core's move
+// (and Undo takes it back for the next).
+TEST_F(CliMoves, SolverLinesAndEveryMoveListedAlongThemReplay) {
+    struct Deal {
+        int id;
+        uint32_t number;
+    };
+    for (const Deal& d : {Deal{845, 3}, Deal{700, 8}, Deal{855, 2}}) {
+        const std::string deal = std::to_string(d.id) + " " + std::to_string(d.number);
+        const CliOutput solved =
+            runCli({"solve", std::to_string(d.id), std::to_string(d.number), "--max-states", "100000"});
+        ASSERT_EQ(solved.status, 0) << deal << solved.err;
+        std::vector<std::string> line;
+        for (const std::string& s : stringsOf(solved.out))
+            if (s.find(':') != std::string::npos) line.push_back(s);
+        ASSERT_GT(line.size(), 50u) << deal;
+        cli::Session session;
+        session.commandId = d.id;
+        session.number = d.number;
+        session.preferences = {{findPreferenceKey("Move"), 0}};
+        cli::playSession(session, headless);
+        const core::GameRules rules = currentRules();
+        auto play = [&](const std::string& action) {
+            cli::Session one;
+            one.actions = {action};
+            try {
+                cli::applyActions(one);
+            } catch (const cli::BadInput& e) {
+                return e.message + " after korvat-cli play " + deal + " ...";
+            }
+            return std::string();
+        };
+        size_t listed = 0;
+        for (size_t step = 0; step < line.size(); ++step) {
+            const core::Table here = currentTable();
+            for (const core::Move& m : cli::pointerMoves()) {
+                const std::string action = cli::moveAction(m);
+                ASSERT_EQ(play(action), "") << action << " at action " << step;
+                core::Table expected = here;
+                core::apply(rules, expected, m);
+                ASSERT_TRUE(currentTable() == expected) << action << " at action " << step;
+                ++listed;
+                commandUndo();
+                if (currentTable() != here || table.won) {
+                    // A redeal Undo does not give back, or a win: the table again from the deal.
+                    session.actions.assign(line.begin(), line.begin() + static_cast<long>(step));
+                    cli::playSession(session, headless);
+                }
+            }
+            ASSERT_EQ(play(line[step]), "") << "action " << step;
+        }
+        scoreTick();
+        EXPECT_TRUE(core::isWon(rules, currentTable())) << deal;
+        EXPECT_GT(listed, line.size()) << deal;
+        EXPECT_TRUE(headless.messages.empty()) << deal << ": " << headless.messages[0].text;
+    }
 }
 
 }  // namespace

@@ -126,7 +126,8 @@ TEST(CliPlay, PointerEventsPlayAsMoveDoes) {
     const Output fresh = play({});
     EXPECT_EQ(play({"press:458,214", "drag:600,470", "release"}).out, fresh.out);
     EXPECT_EQ(play({"press:458,214", "release"}).out, fresh.out);
-    EXPECT_EQ(play({"move:9,5,7"}).out, fresh.out);
+    // A move the rules do not allow is refused.
+    EXPECT_EQ(run({"play", "827", "0", "move:9,5,7"}).status, 2);
     // The right button with Right 0 never plays a card.
     EXPECT_EQ(play({"right:458,214"}).piles(), fresh.piles());
 }
@@ -164,10 +165,15 @@ TEST(CliPlay, TheEmptyStockRedealsTheWasteWhileRedealsLast) {
     EXPECT_EQ(o.pile(11), "[]");
     EXPECT_EQ(o.field("redealsLeft"), "1");
 
-    // Two redeals, then the empty stock does nothing.
+    // Two redeals, then the empty stock does nothing: a press on it stops
+    // the run with status 2.
     std::vector<std::string> thrice;
     for (int i = 0; i < 3; ++i) thrice.insert(thrice.end(), once.begin(), once.end());
-    Output t = play(thrice);
+    std::vector<std::string> twice(thrice.begin(), thrice.end() - 1);
+    std::vector<std::string> refused{"play", "827", "0", "--pref", "Move=0"};
+    refused.insert(refused.end(), thrice.begin(), thrice.end());
+    EXPECT_EQ(run(refused).status, 2);
+    Output t = play(twice);
     EXPECT_EQ(t.field("redealsLeft"), "0");
     EXPECT_EQ(t.pile(12), "[]");
     EXPECT_EQ(t.field("undoCount"), std::to_string(3 * 24 * 2 + 2 * 48));
@@ -318,6 +324,8 @@ TEST(CliPlay, EveryKindOfBadInputIsStatusTwoAndOneLine) {
         {"play", "827", "0", "move:9,5,3,1"},
         {"play", "827", "0", "move:13,0,0"},   // no such pile
         {"play", "827", "0", "move:9,5,13"},   // no such target
+        {"play", "827", "0", "move:12,23,11"}, // the stock's top card is dealt, not carried
+        {"play", "827", "0", "click:7"},       // a press that changes nothing
         {"play", "827", "0", "move:9,6,3"},    // no such card
         {"play", "827", "0", "move:4,1,3"},    // no such card in a pile of one
         {"play", "827", "0", "move:12,0,11"},  // not the top card of a squared pile
@@ -352,7 +360,7 @@ TEST(CliPlay, EveryKindOfBadInputIsStatusTwoAndOneLine) {
              {"play", "827", "0", "--pref", "CardBack=7", "--pref", "TableBack=0", "--pref", "Move=3", "--pref",
               "Right=1", "--pref", "LastGame=901", "--answer", "no"},
              {"play", "827", "4294967295", "press:-32768,32767", "drag:32767,-32768", "release", "tick"},
-             {"play", "827", "0", "move:12,23,11", "click:12", "right:0,0"},
+             {"play", "827", "0", "click:12", "right:0,0"},
          }) {
         Output o = run(args);
         EXPECT_EQ(o.status, 0) << args.back() << o.err;

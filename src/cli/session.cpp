@@ -4,12 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/moves.h"
 #include "model/catalogue.h"
 #include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
+#include "play/card_moves.h"
+#include "play/current.h"
 #include "play/game.h"
 #include "play/pointer.h"
 #include "shell/commands.h"
@@ -88,24 +91,22 @@ Pile& pileArgument(const std::string& action, int index) {
     return *pileAt(index);
 }
 
-// The centre of the top card of a pile, or of its empty area.
-void centreOf(const Pile& p, int& x, int& y) {
-    if (p.top) {
-        x = p.top->x + table.cardWidth / 2;
-        y = p.top->y + table.cardHeight / 2;
-    } else {
-        x = p.x + table.cardWidth / 2;
-        y = p.y + table.cardHeight / 2;
-    }
-}
-
+// A press on the pile's top card (or its place), and the release: where the
+// pointer cannot press it, the keys do, as keyboard play presses.
 void click(const std::string& action, int index) {
+    Pile& pile = pileArgument(action, index);
     int x, y;
-    centreOf(pileArgument(action, index), x, y);
-    pressAt(x, y);
-    release();
+    if (pressPointFor(pile, pile.count - 1, x, y)) {
+        pressAt(x, y);
+        release();
+        return;
+    }
+    pressCard(pile, pile.count - 1);
+    putBack();  // a press that lifted cards lets them go where they were
 }
 
+// Card K of pile P carried onto pile Q: pressed and dropped at points the
+// hit test gives to those piles, or, where the pointer cannot, by the keys.
 void move(const std::string& action, const std::vector<int>& n) {
     Pile& from = pileArgument(action, n[0]);
     Pile& to = pileArgument(action, n[2]);
@@ -114,18 +115,38 @@ void move(const std::string& action, const std::vector<int>& n) {
     const bool squared = from.fan != Fan::Right && from.fan != Fan::Down;
     if (squared && card != from.top)
         throw BadInput{"in the squared pile " + std::to_string(n[0]) + " only the top card can be pressed"};
-    // A point of the card that no card above it covers.
-    int x = card->x + table.cardWidth / 2, y = card->y + table.cardHeight / 2;
-    if (card != from.top) {
-        if (from.fan == Fan::Right) x = card->x + table.fanStep / 2;
-        if (from.fan == Fan::Down) y = card->y + table.fanStep / 2;
+    const int kept = (from.flags & PileFlags::anySingleCard) ? from.count - 1 : n[1];
+    int x, y, tx, ty;
+    if (pressPointFor(from, n[1], x, y) && dropPointOn(to, tx, ty, &from, kept)) {
+        pressAt(x, y);
+        if (!carrying()) return;  // the press turned a card or did nothing
+        dragTo(tx - table.cardWidth / 2 + table.grabX, ty - table.cardHeight / 2 + table.grabY);
+        release();
+        return;
     }
-    pressAt(x, y);
-    if (!carrying()) return;  // the press turned a card or did nothing
-    int tx, ty;
-    centreOf(to, tx, ty);
-    dragTo(tx - table.cardWidth / 2 + table.grabX, ty - table.cardHeight / 2 + table.grabY);
-    release();
+    pressCard(from, n[1]);
+    if (!carryingByKeys()) return;
+    carryOver(to);
+    dropCarried();
+}
+
+// What the actions that name a move must do: change the table (or leave a
+// selection to be completed), and for move:P,K,Q make that very move.
+void checkDone(const std::string& action, const Action& a, const core::GameRules& rules, const core::Table& before) {
+    const core::Table now = currentTable();
+    if (a.verb == "move") {
+        core::MoveList legal;
+        core::legalMoves(rules, before, legal, false);
+        for (const core::Move& m : legal) {
+            if (m.kind != core::Move::Place || m.from != a.n[0] || m.card != a.n[1] || m.to != a.n[2]) continue;
+            core::Table expected = before;
+            core::apply(rules, expected, m);
+            if (now == expected) return;
+        }
+        throw BadInput{"the action '" + action + "' is not a move the rules allow here"};
+    }
+    if (now == before && !selectionPending())
+        throw BadInput{"the action '" + action + "' changes nothing"};
 }
 
 void apply(const std::string& action) {
@@ -135,11 +156,15 @@ void apply(const std::string& action) {
     else if (v == "drag") dragTo(a.n[0], a.n[1]);
     else if (v == "right") rightPressAt(a.n[0], a.n[1]);
     else if (v == "release") release();
-    else if (v == "click") click(action, a.n[0]);
-    else if (v == "discard") {
-        // The top card of each pile pressed in turn, as click does.
-        for (int p : a.n) click(action, p);
-    } else if (v == "move") move(action, a.n);
+    else if (v == "click" || v == "discard" || v == "move") {
+        const core::GameRules rules = currentRules();
+        const core::Table before = currentTable();
+        if (v == "move")
+            move(action, a.n);
+        else  // discard: the top card of each pile pressed in turn, as click does
+            for (int p : a.n) click(action, p);
+        checkDone(action, a, rules, before);
+    }
     else if (v == "undo") commandUndo();
     else if (v == "step") commandStep();
     else if (v == "auto") commandAuto();

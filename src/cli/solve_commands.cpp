@@ -38,6 +38,15 @@ std::string moveAction(const core::Move& m) {
     return "";
 }
 
+std::vector<core::Move> pointerMoves() {
+    core::MoveList list;
+    core::legalMoves(currentRules(), currentTable(), list);
+    std::vector<core::Move> moves;
+    for (const core::Move& m : list)
+        if (pointerCanMake(m)) moves.push_back(m);
+    return moves;
+}
+
 namespace {
 
 // Plays a session on a headless platform installed for the command's length.
@@ -74,11 +83,8 @@ int movesCommand(const std::vector<std::string>& args, std::FILE* out) {
     Session session = readSession(Arguments(args, 1, sessionOptions()));
     checkSession(session);
     PlayedSession played(session);
-    core::MoveList list;
-    core::legalMoves(currentRules(), currentTable(), list);
-    std::vector<core::Move> moves(list.begin(), list.end());
     std::string json = "{\"moves\":";
-    appendMoves(json, moves);
+    appendMoves(json, pointerMoves());
     json += "}\n";
     std::fputs(json.c_str(), out);
     return 0;

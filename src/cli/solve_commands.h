@@ -12,6 +12,10 @@ namespace korvat::cli {
 
 // The play action that makes the move: move:P,K,Q, click:P or discard:P,...
 std::string moveAction(const core::Move& move);
+// The moves the player could make with the mouse from the table as it
+// stands: the core's, where the hit test gives the points they need to
+// their piles (what `moves` lists).
+std::vector<core::Move> pointerMoves();
 
 int movesCommand(const std::vector<std::string>& args, std::FILE* out);
 int solveCommand(const std::vector<std::string>& args, std::FILE* out);

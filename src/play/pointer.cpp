@@ -293,4 +293,100 @@ void rightPressAt(int x, int y) {
     }
 }
 
+namespace {
+
+// The first pile in layout order whose place holds the point, with the place
+// of `shrunk` (if any) as its first `kept` cards lie.
+const Pile* pileWhere(int x, int y, const Pile* shrunk, int kept) {
+    for (const Pile* p = currentGame->layout; p; p = p->next) {
+        int width = p->width, height = p->height;
+        if (p == shrunk) {
+            const int fanned = kept > 1 ? (kept - 1) * table.fanStep : 0;
+            width = table.cardWidth + (p->fan == Fan::Right ? fanned : 0);
+            height = table.cardHeight + (p->fan == Fan::Down ? fanned : 0);
+        }
+        if (p->x <= x && x < p->x + width && p->y <= y && y < p->y + height) return p;
+    }
+    return nullptr;
+}
+
+// The first point of the rectangle that `fits` takes, row by row.
+template <class Fits>
+bool firstPoint(int left, int top, int width, int height, int& x, int& y, const Fits& fits) {
+    for (int j = 0; j < height; ++j)
+        for (int i = 0; i < width; ++i)
+            if (fits(left + i, top + j)) {
+                x = left + i;
+                y = top + j;
+                return true;
+            }
+    return false;
+}
+
+}  // namespace
+
+bool pressPointFor(Pile& pile, int card, int& x, int& y) {
+    if (carrying() || !currentGame) return false;
+    const core::GameRules rules = currentRules();
+    const core::Table t = currentTable();
+    const Card* wanted = cardAt(pile, card);
+    const bool anywhere = !pile.top || (pile.flags & (PileFlags::stock | PileFlags::groupable));
+    if (!anywhere && !wanted) return false;
+    auto fits = [&](int px, int py) {
+        return hitTestOn(rules, t, px, py) == &pile && (anywhere || pile.pickCard == wanted);
+    };
+    const Card* c = wanted ? wanted : pile.top;
+    const int left = c ? c->x : pile.x, top = c ? c->y : pile.y;
+    int mx = left + table.cardWidth / 2, my = top + table.cardHeight / 2;
+    if (c && c != pile.top) {
+        if (pile.fan == Fan::Right) mx = left + table.fanStep / 2;
+        if (pile.fan == Fan::Down) my = top + table.fanStep / 2;
+    }
+    if (fits(mx, my)) {
+        x = mx;
+        y = my;
+        return true;
+    }
+    return firstPoint(left, top, table.cardWidth, table.cardHeight, x, y, fits);
+}
+
+bool dropPointOn(const Pile& pile, int& x, int& y, const Pile* source, int kept) {
+    if (!currentGame) return false;
+    auto fits = [&](int px, int py) { return pileWhere(px, py, source, kept) == &pile; };
+    const int mx = (pile.top ? pile.top->x : pile.x) + table.cardWidth / 2;
+    const int my = (pile.top ? pile.top->y : pile.y) + table.cardHeight / 2;
+    if (fits(mx, my)) {
+        x = mx;
+        y = my;
+        return true;
+    }
+    return firstPoint(pile.x, pile.y, pile.width, pile.height, x, y, fits);
+}
+
+bool pointerCanMake(const core::Move& move) {
+    int x = 0, y = 0;
+    Pile* from = pileAt(move.from);
+    if (!from) return false;
+    switch (move.kind) {
+        case core::Move::Place: {
+            const Pile* to = pileAt(move.to);
+            const int kept = (from->flags & PileFlags::anySingleCard) ? from->count - 1 : move.card;
+            return to && pressPointFor(*from, move.card, x, y) && dropPointOn(*to, x, y, from, kept);
+        }
+        case core::Move::Turn:  // the pointer turns only the top card
+            return move.card == from->count - 1 && pressPointFor(*from, move.card, x, y);
+        case core::Move::Deal:
+        case core::Move::Redeal: return pressPointFor(*from, from->count - 1, x, y);
+        case core::Move::Discard: {
+            bool all = true;
+            core::forEachPile(move.piles, [&](int p) {
+                Pile* pile = pileAt(p);
+                all = all && pile && pressPointFor(*pile, pile->count - 1, x, y);
+            });
+            return all;
+        }
+    }
+    return false;
+}
+
 }  // namespace korvat

@@ -3,6 +3,7 @@
 // selecting and redealing.
 #pragma once
 
+#include "core/moves.h"
 #include "model/records.h"
 
 namespace korvat {
@@ -51,6 +52,24 @@ void putBack();
 // Forgets any carried cards, the source pile and the drop target (before
 // a table is set up afresh in the same process).
 void resetPointerPlay();
+
+// Where the pointer makes a move (korvat-cli plays and lists moves by
+// these). A point at which a press takes card `card` of the pile, the
+// lowest card of what it lifts or the face-down top card it turns (on a
+// stock, a pile of pairs or an empty pile, any point of the pile will do),
+// and which the hit test gives to that pile: the middle of the card, or of
+// the strip the cards above it leave showing, when that will do. False when
+// the hit test gives every point of it to other piles.
+bool pressPointFor(Pile& pile, int card, int& x, int& y);
+// A point at which the middle of the carried cards lets them go onto the
+// pile, which the hit test gives to it: the middle of its top card (or of
+// its place) when that will do. Before the cards are lifted, `source` and
+// `kept` say what they will leave: the pile they come from, which keeps
+// that many cards.
+bool dropPointOn(const Pile& pile, int& x, int& y, const Pile* source = nullptr, int kept = 0);
+// Whether the pointer can make the core's move: a press and, for cards
+// carried, a drop at points the hit test gives to their piles.
+bool pointerCanMake(const core::Move& move);
 
 // Cards are being carried.
 inline bool carrying() { return carriedPile.count > 0; }
