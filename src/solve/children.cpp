@@ -88,7 +88,7 @@ bool Search::makeChildren(const Table& t, bool withRound, size_t& pending) {
         }
         if (prune_ &&
             ((watched.kind != WatchedMove::None && !watchedMoveUsed(child.table, watched, withRound)) ||
-             (analysis_.checksStuckCards && homeCount(child.table) > homeBefore && hasStuckCards(child.table)))) {
+             (mayHaveStuck(child.table, c.step, homeBefore) && hasStuckCards(child.table)))) {
             dropLastPending(pending, child);
             continue;
         }

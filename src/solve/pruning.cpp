@@ -12,20 +12,32 @@ namespace korvat::solve {
 
 using namespace core;
 
+// Whether the step may have left cards stuck: cards went home (cards of
+// plain piles become stuck only when cards they could be built on go
+// home), or a card landed on a pile whose cards go only home.
+bool Search::mayHaveStuck(const Table& child, const Step& step, int homeBefore) const {
+    if (!analysis_.checksStuckCards) return false;
+    if (homeCount(child) > homeBefore) return true;
+    if (step.move.kind == Move::Place) return analysis_.homeOnlyPiles & bit(step.move.to);
+    return step.move.kind == Move::Deal && (rules_.wastes & analysis_.homeOnlyPiles);
+}
+
 int Search::homeCount(const Table& t) const {
     int n = 0;
     forEachPile(analysis_.closedFoundations, [&](int f) { n += t.count(f); });
     return n;
 }
 
-// Whether some cards of plain piles are stuck for good (see
-// RulesAnalysis::checksStuckCards). A card can leave its pile only for home when
+// Whether some cards are stuck for good (see
+// RulesAnalysis::checksStuckCards). A card of a pile whose cards go only
+// home can leave it only for home; so can a card of a plain pile when
 // every card it could be built on is home or under it and no empty
 // pile takes it; only a face-down card, or the lowest face-up card on
 // face-down ones, can be so, the others leaving with the run below
 // them. Such a card goes home only after every such card lying above
 // its card of the suit below has gone home (itself included, when it
-// lies above that card): when those waits go round in a circle, none of
+// lies above that card), and in a pile whose cards go only home, after
+// those lying above it: when those waits go round in a circle, none of
 // the cards in it ever goes home.
 bool Search::hasStuckCards(const Table& t) const {
     uint8_t pileOf[52], at[52];
@@ -38,7 +50,11 @@ bool Search::hasStuckCards(const Table& t) const {
             if (analysis_.closedFoundations & bit(p)) home |= uint64_t{1} << v;
         }
     uint64_t homeOnly = 0;
-    for (PileMask piles = analysis_.plainPiles; piles; piles &= piles - 1) {
+    for (PileMask piles = analysis_.homeOnlyPiles; piles; piles &= piles - 1) {
+        const int p = __builtin_ctzll(piles);
+        for (int i = t.begin(p); i < t.end(p); ++i) homeOnly |= uint64_t{1} << valueOf(t.cards[i]);
+    }
+    for (PileMask piles = analysis_.stuckInPlainPiles ? analysis_.plainPiles : 0; piles; piles &= piles - 1) {
         const int p = __builtin_ctzll(piles);
         for (int i = t.begin(p) + 1; i < t.end(p); ++i) {
             const int v = valueOf(t.cards[i]);
@@ -53,17 +69,25 @@ bool Search::hasStuckCards(const Table& t) const {
         }
     }
     if (!homeOnly) return false;
-    // waits[v]: the cards of homeOnly that must go home before v can.
+    // over[v]: the cards of homeOnly lying above the card of value v.
+    uint64_t over[52];
+    for (int p = 0; p < rules_.pileCount; ++p) {
+        uint64_t above = 0;
+        for (int i = t.end(p) - 1; i >= t.begin(p); --i) {
+            const int v = valueOf(t.cards[i]);
+            over[v] = above;
+            above |= homeOnly & (uint64_t{1} << v);
+        }
+    }
+    // waits[v]: the cards of homeOnly that must go home before v can: those
+    // above its card of the suit below, and in a pile whose cards go only
+    // home, those above it.
     uint64_t waits[52];
     for (uint64_t m = homeOnly; m; m &= m - 1) {
         const int v = __builtin_ctzll(m);
         const int below = v - 4;
-        waits[v] = 0;
-        if (home >> below & 1) continue;
-        for (uint64_t o = homeOnly; o; o &= o - 1) {
-            const int w = __builtin_ctzll(o);
-            if (pileOf[w] == pileOf[below] && at[w] > at[below]) waits[v] |= uint64_t{1} << w;
-        }
+        waits[v] = below < 0 || (home >> below & 1) ? 0 : over[below];
+        if (analysis_.homeOnlyPiles & bit(pileOf[v])) waits[v] |= over[v];
     }
     // Take away the cards that wait for none left; any left wait in a circle.
     uint64_t left = homeOnly;

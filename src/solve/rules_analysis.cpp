@@ -16,6 +16,7 @@ RulesAnalysis::RulesAnalysis(const GameRules& r, bool prune) {
     rules = &r;
     findInterchangeablePiles(r);
     findSafeHomeMoves(r, prune);
+    findKeyedByTop(r);
     findStockRound(r);
     findPlainPiles(r);
     findStuckCards(r);
@@ -135,6 +136,27 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
                 if (!buildable[ace]) buildable[v] &= ~(uint64_t{1} << ace);
 }
 
+void RulesAnalysis::findKeyedByTop(const GameRules& r) {
+    // Piles the rules' own actions take cards from, and piles they sort.
+    const PileMask moved = r.gathered | r.fillers | r.suiteRuns | r.straightRuns | r.fourSuits | r.groupables;
+    const uint32_t reordered = PileFlags::stock | PileFlags::sortAscending | PileFlags::sortDescending |
+                               PileFlags::kingsToBottom | PileFlags::groupable;
+    for (PileMask f = closedFoundations & ~moved; f; f &= f - 1) {
+        const int p = __builtin_ctzll(f);
+        const PileRules& q = r.piles[p];
+        if (q.flags & reordered) continue;
+        // The pile below it may ask which ranks it holds.
+        if (p + 1 < r.pileCount && r.piles[p + 1].has(PileFlags::rankOfPileAbove)) continue;
+        const bool stepped = q.rankBuild == RankBuild::Up || q.rankBuild == RankBuild::Down ||
+                             q.rankBuild == RankBuild::UpByTwos || q.rankBuild == RankBuild::DownByTwos;
+        if (stepped && q.suitBuild == SuitBuild::SameSuit) continue;
+        keyedByTop |= bit(p);
+        const bool anyRank = q.rankBuild == RankBuild::Any || q.rankBuild == RankBuild::None;
+        const bool anySuit = q.suitBuild == SuitBuild::Any || q.suitBuild == SuitBuild::None;
+        if (anyRank && anySuit) keyedByCount |= bit(p);
+    }
+}
+
 void RulesAnalysis::findStockRound(const GameRules& r) {
     int stocks = 0, wastes = 0;
     for (int p = 0; p < r.pileCount; ++p) {
@@ -212,7 +234,15 @@ void RulesAnalysis::findStuckCards(const GameRules& r) {
         if (q.has(PileFlags::foundation) || q.acceptCount == Accept::Nothing) continue;
         spaceTakes |= startValues(q.startCard);
     }
-    checksStuckCards = upInSuit && plainElsewhere;
+    const PileMask moved = r.gathered | r.fillers | r.suiteRuns | r.straightRuns | r.fourSuits | r.groupables;
+    for (int p = 0; p < r.pileCount; ++p) {
+        const PileRules& q = r.piles[p];
+        if (q.has(PileFlags::foundationOnly) && !q.has(PileFlags::foundation | PileFlags::anySingleCard) &&
+            q.removal == Removal::TopCard && !(moved & bit(p)))
+            homeOnlyPiles |= bit(p);
+    }
+    stuckInPlainPiles = upInSuit && plainElsewhere;
+    checksStuckCards = upInSuit && (plainElsewhere || homeOnlyPiles);
     for (int v = 0; v < 52; ++v) {
         carriers[v] = 0;
         for (int x = 0; x < 52; ++x)

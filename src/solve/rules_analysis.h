@@ -33,11 +33,25 @@ struct RulesAnalysis {
     core::PileMask closedFoundations = 0;  // foundations no card ever leaves
     core::PileMask keptForRedeal = 0;      // piles no card leaves without a choice while redeals remain
 
+    // Foundations no card leaves and no rule reads below the top card: the
+    // cards under the top are known from the other piles, and the order
+    // they went home in makes no difference to what can follow, so the
+    // canonical key holds only their top card and count. (A foundation
+    // built in suit by a fixed rank step is hashed whole as before: its
+    // top card already tells its cards.)
+    core::PileMask keyedByTop = 0;
+    // Of those, the ones that take any card on any top: only their count.
+    core::PileMask keyedByCount = 0;
+
     // A card that can leave its pile neither for home, its card of the
     // suit below lying under it, nor for another pile, every card it could
     // be built on being home or under it too, nor for an empty pile, will
     // never go home: the table cannot be won (Search::hasStuckCards).
     bool checksStuckCards = false;
+    bool stuckInPlainPiles = false;  // plain piles' cards may be so (every other pile plain, a stock or a waste)
+    // Piles whose cards go nowhere but home, top card first: each of their
+    // cards can leave for home alone, and may be stuck so.
+    core::PileMask homeOnlyPiles = 0;
     bool upInSuit = false;    // one deck, every foundation closed and built up in suit from an ace
     uint64_t carriers[52];    // the values a card of value v could be built on
     uint64_t spaceTakes = 0;  // the values an empty pile could take
@@ -94,6 +108,7 @@ struct RulesAnalysis {
 private:
     void findInterchangeablePiles(const core::GameRules& r);
     void findSafeHomeMoves(const core::GameRules& r, bool prune);
+    void findKeyedByTop(const core::GameRules& r);
     void findStockRound(const core::GameRules& r);
     void findPlainPiles(const core::GameRules& r);
     void findStuckCards(const core::GameRules& r);

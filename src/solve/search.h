@@ -160,6 +160,7 @@ private:
 
     // pruning.cpp: moves and tables left out without losing a win.
     int homeCount(const core::Table& t) const;
+    bool mayHaveStuck(const core::Table& child, const Step& step, int homeBefore) const;
     bool hasStuckCards(const core::Table& t) const;
     bool onlyGivesBack(const Frame& f, const core::Move& m) const;
     WatchedMove watchedMove(const core::Table& before, const core::Table& after, const Step& step,

@@ -175,7 +175,7 @@ bool Search::addRoundCardWithUses(const Table& parent, const Table& placed, cons
         child.forcedEnd = static_cast<uint32_t>(forcedMoves_.size());
         if (recordIfWon(child)) return true;
         if ((watched.kind != WatchedMove::None && !watchedMoveUsed(child.table, watched, withRound)) ||
-            (analysis_.checksStuckCards && homeCount(child.table) > homeBefore && hasStuckCards(child.table))) {
+            (mayHaveStuck(child.table, use, homeBefore) && hasStuckCards(child.table))) {
             dropLastPending(pending, child);
             continue;
         }

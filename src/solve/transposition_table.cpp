@@ -61,7 +61,10 @@ Key canonicalKey(const RulesAnalysis& analysis, const Table& t) {
         }
         uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n),
                  y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
-        hashCards(c, n, x, y);
+        if (!(analysis.keyedByTop & bit(p)))
+            hashCards(c, n, x, y);
+        else if (n > 0 && !(analysis.keyedByCount & bit(p)))
+            hashCards(c + n - 1, 1, x, y);  // its count and top card alone
         const uint64_t slot = static_cast<uint64_t>(analysis.classOf[p] + 1);
         a += mix(x + slot * 0xbf58476d1ce4e5b9ull);
         b += mix(y ^ (slot * 0x94d049bb133111ebull));
