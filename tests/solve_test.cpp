@@ -1,7 +1,8 @@
-// The solver: a winning line wins when korvat-cli plays it, "unwinnable"
-// agrees with a plain enumeration of every reachable table, limits and a
-// stop from another thread end the search at once, and a search leaves the
-// game being played alone.
+// The solver: a winning line wins when korvat-cli plays it, the win
+// finder's lines win in every game and it never calls a deal lost,
+// "unwinnable" agrees with a plain enumeration of every reachable table,
+// limits and a stop from another thread end every part of a search at once
+// on one thread or several, and a search leaves the game being played alone.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -16,7 +17,10 @@
 #include "core/deal.h"
 #include "play/current.h"
 #include "play/pointer.h"
+#include "solve/rules_analysis.h"
+#include "solve/search.h"
 #include "solve/solver.h"
+#include "solve/transposition_table.h"
 #include "test_support.h"
 
 namespace korvat::test {
@@ -335,30 +339,84 @@ TEST(Solver, CardsOfTheRoundCarryACardOfAPile) {
     EXPECT_EQ(r.verdict, solve::Verdict::Winnable);
 }
 
+// The finder alone, a little of it in every game: it answers Winnable
+// only with a line of legal moves that wins, and never Unwinnable.
+TEST(Solver, TheFinderWinsOnlyByLinesThatWin) {
+    int won = 0;
+    for (const GameEntry& game : gameCatalogue()) {
+        const core::GameRules rules = core::makeRules(game, {}, 1);
+        const core::Table start = core::startTable(rules);
+        const solve::RulesAnalysis analysis(rules, true);
+        solve::TranspositionTable seen(0, 0);
+        solve::Search finder(rules, analysis, {5000, 20000}, nullptr, seen, 1, 1);
+        const solve::Result r = finder.findWin(start, 8, nullptr, false);
+        ASSERT_NE(r.verdict, solve::Verdict::Unwinnable) << game.commandId;
+        if (r.verdict != solve::Verdict::Winnable) continue;
+        ++won;
+        core::Table t = start;
+        for (const core::Move& m : r.line) {
+            core::MoveList legal;
+            core::legalMoves(rules, t, legal, false);
+            ASSERT_NE(std::find(legal.begin(), legal.end(), m), legal.end())
+                << game.commandId << ": " << cli::moveAction(m) << " is not a move of the table";
+            core::apply(rules, t, m);
+        }
+        EXPECT_TRUE(core::isWon(rules, t)) << game.commandId << ": the line does not win";
+    }
+    EXPECT_GE(won, 15) << won << ": the finder wins many of these deals in a few thousand tables";
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 202 with unlimited redeals is lost, which takes millions of
-    // tables to show: no order of the moves answers it sooner.
-    const core::GameRules rules = rulesOf(827, 202, {false, true});
-    const core::Table start = core::startTable(rules);
+    // tables to show: no order of the moves answers it sooner. Spider 0
+    // keeps the finder busy as long as it is let.
+    for (const int threads : {1, 2}) {
+        for (const int id : {827, 901}) {
+            const core::GameRules rules = rulesOf(id, id == 827 ? 202 : 0, {false, true});
+            const core::Table start = core::startTable(rules);
+            solve::Limits limits{5000, 60'000};
+            limits.threads = threads;
+            const solve::Result few = solve::solve(rules, start, limits);
+            EXPECT_EQ(few.verdict, solve::Verdict::Unknown) << id;
+            EXPECT_LE(few.states, 5000u * static_cast<unsigned>(threads)) << id;
 
-    const solve::Result few = solve::solve(rules, start, {5000, 60'000});
-    EXPECT_EQ(few.verdict, solve::Verdict::Unknown);
-    EXPECT_LE(few.states, 5000u);
+            limits = {100'000'000, 200};
+            limits.threads = threads;
+            const solve::Result brief = solve::solve(rules, start, limits);
+            EXPECT_EQ(brief.verdict, solve::Verdict::Unknown) << id;
+            EXPECT_LT(brief.ms, 1000) << id;
 
-    const solve::Result brief = solve::solve(rules, start, {100'000'000, 200});
-    EXPECT_EQ(brief.verdict, solve::Verdict::Unknown);
-    EXPECT_LT(brief.ms, 1000);
+            // Stopped early and later, on two threads while the finder
+            // runs beside the exhaustive search.
+            for (const int after : {20, 500}) {
+                std::atomic<bool> stop{false};
+                solve::Result stopped;
+                limits = {100'000'000, 60'000};
+                limits.threads = threads;
+                std::thread search([&] { stopped = solve::solve(rules, start, limits, &stop); });
+                std::this_thread::sleep_for(std::chrono::milliseconds(after));
+                const auto asked = std::chrono::steady_clock::now();
+                stop = true;
+                search.join();
+                const double waited =
+                    std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count();
+                EXPECT_EQ(stopped.verdict, solve::Verdict::Unknown) << id;
+                EXPECT_LT(waited, 250) << id << " on " << threads << " threads: a stop ends the search promptly";
+            }
+        }
+    }
+}
 
-    std::atomic<bool> stop{false};
-    solve::Result stopped;
-    std::thread search([&] { stopped = solve::solve(rules, start, {100'000'000, 60'000}, &stop); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const auto asked = std::chrono::steady_clock::now();
-    stop = true;
-    search.join();
-    const double waited = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - asked).count();
-    EXPECT_EQ(stopped.verdict, solve::Verdict::Unknown);
-    EXPECT_LT(waited, 250) << "a stop request ends the search promptly";
+// Several threads hold no more memory together than the one limit allows.
+TEST(Solver, MemoryStaysWithinOneLimitOnSeveralThreads) {
+    const core::GameRules rules = rulesOf(901, 3);
+    for (const int threads : {1, 2, 4}) {
+        solve::Limits limits{100'000'000, 1500, 24ull << 20};
+        limits.threads = threads;
+        const solve::Result r = solve::solve(rules, core::startTable(rules), limits);
+        EXPECT_LE(r.bytes, limits.maxBytes) << threads << " threads";
+        EXPECT_GT(r.bytes, limits.maxBytes / 4) << threads << " threads: the search used its memory";
+    }
 }
 
 class SolverBesideTheGame : public GameTest {};

@@ -23,7 +23,7 @@ Search::Search(const GameRules& rules, const RulesAnalysis& analysis, const Limi
     : rules_(rules), analysis_(analysis), limits_(limits), stop_(stop), prune_(limits.prune), seed_(seed),
       roundCardsGoHome_(limits.prune && analysis_.safeHomeMoves && analysis_.hasStockRound && analysis_.perPress == 1),
       roundCardsWaitHome_(roundCardsGoHome_ && analysis_.upInSuit), seen_(seen), searchNumber_(number),
-      startTime_(std::chrono::steady_clock::now()) {}
+      startMs_(nowMs(limits.processorTime)) {}
 
 // Two passes. Best first while the tables kept fit a budget: always the
 // most promising table seen so far, which finds most wins in a few
@@ -59,7 +59,10 @@ Result Search::run(const Table& table) {
         for (; n != ~0u; n = nodes[n].parent) path_.push_back(nodes[n].frame);
         std::reverse(path_.begin(), path_.end());
     };
-    const size_t budget = std::min<uint64_t>(limits_.maxStates / 4 + 1, kBestFirstTables);
+    // The tables kept, within an eighth of the memory: a quarter once their
+    // list has doubled.
+    const size_t budget =
+        std::min<uint64_t>({limits_.maxStates / 4 + 1, kBestFirstTables, limits_.maxBytes / 8 / sizeof(Node) + 1});
     uint32_t tick = 0;
     while (!open.empty() && nodes.size() < budget) {
         if ((++tick & 255) == 0 && outOfTime()) return finish(result, Verdict::Unknown, nullptr);
@@ -79,8 +82,8 @@ Result Search::run(const Table& table) {
             open.push_back({c.rank, static_cast<uint32_t>(nodes.size() - 1)});
             std::push_heap(open.begin(), open.end());
         }
-        if ((tick & 255) == 0 && bytesInUse() + nodes.capacity() * sizeof(Node) > limits_.maxBytes)
-            return finish(result, Verdict::Unknown, nullptr);
+        firstPassBytes_ = nodes.capacity() * sizeof(Node) + open.capacity() * sizeof(open[0]);
+        if ((tick & 255) == 0 && overMemory(bytesInUse())) return finish(result, Verdict::Unknown, nullptr);
     }
 
     std::sort(open.begin(), open.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -93,7 +96,7 @@ Result Search::run(const Table& table) {
         children_.clear();
         if (expand(path_.back())) return winWithChild(result);
         while (path_.size() > base) {
-            if ((++tick & 255) == 0 && (outOfTime() || bytesInUse() > limits_.maxBytes))
+            if ((++tick & 255) == 0 && (outOfTime() || overMemory(bytesInUse())))
                 return finish(result, Verdict::Unknown, nullptr);
             if (seen_.full() || tablesMet_ >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
             Frame& f = path_.back();
@@ -176,49 +179,66 @@ uint64_t Search::bytesInUse() const {
     const uint64_t lists[3] = {path_.capacity() * sizeof(Frame), children_.capacity() * sizeof(Child),
                                forcedMoves_.capacity() * sizeof(Move)};
     return lists[0] + lists[1] + lists[2] + *std::max_element(lists, lists + 3) +
-           tarjanStack_.capacity() * sizeof(Key) + seen_.bytes();
+           tarjanStack_.capacity() * sizeof(Key) + tarjanStackTables_.capacity() * sizeof(Table) + firstPassBytes_ +
+           seen_.bytes();
+}
+
+// Whether the memory the search holds now passes its limit; the most it
+// has held is kept for its answer.
+bool Search::overMemory(uint64_t bytes) {
+    peakBytes_ = std::max(peakBytes_, bytes);
+    return bytes > limits_.maxBytes;
 }
 
 bool Search::outOfTime() {
     if (stop_ && stop_->load(std::memory_order_relaxed)) return true;
+    if (answered_ && answered_->load(std::memory_order_relaxed)) return true;
     return elapsedMs() >= limits_.maxMs;
 }
 
 double Search::elapsedMs() const {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - startTime_).count();
+    return nowMs(limits_.processorTime) - startMs_;
+}
+
+// Writes out a step and the moves made after it onto the line, press by
+// press, making them on `t`: with no step, only the moves after it.
+void Search::appendToLine(Table& t, const Step* step, const Move* after, size_t count, std::vector<Move>& line) const {
+    if (step) {
+        for (int i = 0; i < step->presses; ++i) {
+            const Move m = stockPress(t);
+            apply(rules_, t, m);
+            line.push_back(m);
+        }
+        apply(rules_, t, step->move);
+        line.push_back(step->move);
+    }
+    for (size_t i = 0; i < count; ++i) {
+        if (isRoundJump(after[i])) {
+            while (t.count(analysis_.waste) != after[i].card) {
+                const Move m = stockPress(t);
+                apply(rules_, t, m);
+                line.push_back(m);
+            }
+            continue;
+        }
+        apply(rules_, t, after[i]);
+        line.push_back(after[i]);
+    }
 }
 
 Result& Search::finish(Result& result, Verdict verdict, const Frame* last) {
     result.verdict = verdict;
     result.states = tablesMet_;
     result.ms = elapsedMs();
+    result.bytes = std::max(peakBytes_, bytesInUse());
     if (verdict == Verdict::Winnable) {
         // The line: the forced moves of the start, then each frame's step
         // and the forced moves that followed it, replayed to name the
         // stock presses.
         Table t = startTable_;
         auto addFrame = [&](const Frame& f, bool withStep) {
-            if (withStep) {
-                for (int i = 0; i < f.via.presses; ++i) {
-                    const Move m = stockPress(t);
-                    apply(rules_, t, m);
-                    result.line.push_back(m);
-                }
-                apply(rules_, t, f.via.move);
-                result.line.push_back(f.via.move);
-            }
-            for (uint32_t i = f.forcedBegin; i < f.forcedEnd; ++i) {
-                if (isRoundJump(forcedMoves_[i])) {
-                    while (t.count(analysis_.waste) != forcedMoves_[i].card) {
-                        const Move m = stockPress(t);
-                        apply(rules_, t, m);
-                        result.line.push_back(m);
-                    }
-                    continue;
-                }
-                apply(rules_, t, forcedMoves_[i]);
-                result.line.push_back(forcedMoves_[i]);
-            }
+            appendToLine(t, withStep ? &f.via : nullptr, forcedMoves_.data() + f.forcedBegin, f.forcedEnd - f.forcedBegin,
+                         result.line);
         };
         // The path: the start, the frames being searched, and the winner.
         for (size_t i = 0; i < path_.size(); ++i) addFrame(path_[i], i > 0);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -28,7 +27,22 @@ public:
     Search(const core::GameRules& rules, const RulesAnalysis& analysis, const Limits& limits,
            const std::atomic<bool>* stop, TranspositionTable& seen, uint32_t number, uint64_t seed = 0);
 
+    // The search also ends, Unknown, once the flag is set (another thread
+    // of the solve has answered).
+    void alsoStopOn(const std::atomic<bool>* flag) { answered_ = flag; }
+
+    // The exhaustive search (search.cpp).
     Result run(const core::Table& table);
+    // The win finder (finder.cpp): a beam search keeping `width` tables a
+    // level. It answers Winnable or Unknown, never Unwinnable; when it
+    // finds no win, `promising` (if given) gets the line to the most
+    // promising table it kept. `readsLost`: it may read the tables the
+    // exhaustive searches marked lost (not while one writes them on
+    // another thread).
+    Result findWin(const core::Table& table, uint32_t width, std::vector<core::Move>* promising, bool readsLost);
+    // Whether the last findWin kept every table it met: a wider beam
+    // would find nothing more.
+    bool keptEveryTable() const { return !dropped_; }
 
 private:
     // One edge of the search: presses on the stock (dealing, or redealing
@@ -106,14 +120,37 @@ private:
         uint8_t round[core::kMaxCards];
     };
 
+    // A table the finder keeps for its next level: the node it was made
+    // from, its step and the moves after it, and how promising it looks.
+    struct BeamNode {
+        uint32_t parent;  // ~0u for the start
+        Step via;
+        uint32_t movesBegin, movesEnd;  // the moves after the step, in beamMoves_
+    };
+    struct BeamEntry {
+        core::Table table;
+        uint32_t node;
+    };
+    struct BeamChoice {
+        int score;
+        uint32_t parent;
+        Step via;
+        uint32_t movesBegin, movesEnd;  // in choiceMoves_
+        Key key;
+        core::Table table;
+    };
+
     // search.cpp: the two passes, the low-link marking, the line of a win.
     Frame childFrame(const Frame& parent, const Child& c) const;
     void numberOnEntry(Frame& f);
     void closeOnLeave(const Frame& f, Frame* parent);
     Result& winWithChild(Result& result);
     Result& finish(Result& result, Verdict verdict, const Frame* last);
+    void appendToLine(core::Table& t, const Step* step, const core::Move* after, size_t count,
+                      std::vector<core::Move>& line) const;
     uint64_t bytesInUse() const;
     bool outOfTime();
+    bool overMemory(uint64_t bytes);
     double elapsedMs() const;
 
     // children.cpp: listing a table's children.
@@ -170,6 +207,11 @@ private:
     bool somethingBuildsOn(const core::Table& t, int p, bool withRound, int notFrom = -1, int notBase = -1);
     bool offersReach(const core::Table& t, int p, const Offers& offers);
 
+    // finder.cpp: the beam search for a win.
+    Result& finishFound(Result& result, bool won, uint32_t node, std::vector<core::Move>* promising,
+                        const Step* step = nullptr, const core::Move* after = nullptr, size_t count = 0);
+    uint64_t findingBytes(const TranspositionTable& kept) const;
+
     // move_ordering.cpp: the likeliest steps and tables first.
     void addMoveCandidate(const core::Table& t, const core::Move& m);
     void addRoundCandidate(const core::Table& t, uint16_t presses, int position, const core::Move& m, int value);
@@ -181,6 +223,7 @@ private:
     const RulesAnalysis& analysis_;
     Limits limits_;
     const std::atomic<bool>* stop_;
+    const std::atomic<bool>* answered_ = nullptr;
     bool prune_;
     uint64_t seed_;
     bool roundCardsGoHome_;  // cards of the round go home without a choice (sendRoundCardHome)
@@ -193,7 +236,9 @@ private:
     uint32_t enteredCount_ = 0;                   // the tables the depth-first pass has entered
     std::vector<Key> tarjanStack_;                // entered and left, not yet known lost (closeOnLeave)
     std::vector<core::Table> tarjanStackTables_;  // their tables, kept for Limits::lost
-    std::chrono::steady_clock::time_point startTime_;
+    double startMs_;  // nowMs when the search began
+    uint64_t peakBytes_ = 0;
+    uint64_t firstPassBytes_ = 0;  // the best-first pass's lists, held while the depth-first pass runs
     std::vector<Frame> path_;  // the depth-first path, from the table being searched from
     std::vector<Child> children_;
     size_t winningChild_ = 0;
@@ -205,6 +250,15 @@ private:
     Offers offers_, parentOffers_;
     core::Table startTable_;
     bool cutOff_ = false;  // a limit or a list that overflowed left tables unsearched
+    // The finder's nodes, its next level, and the children it chooses from.
+    std::vector<BeamNode> beamNodes_;
+    std::vector<core::Move> beamMoves_;
+    std::vector<BeamEntry> beam_;
+    std::vector<BeamChoice> choices_;
+    std::vector<core::Move> choiceMoves_;
+    std::vector<uint32_t> heap_;
+    bool readsLost_ = false;
+    bool dropped_ = false;  // the finder left out a table it could have kept
 };
 
 }  // namespace korvat::solve

@@ -1,11 +1,14 @@
-// solve: short searches in the Luby sequence of lengths, each ordering
-// near-equal moves a little differently (restarts), then one search with
-// the limits left; all share one transposition table.
+// solve: short exhaustive searches in the Luby sequence of lengths, each
+// ordering near-equal moves a little differently (restarts), the win
+// finder's beam searches, then one exhaustive search with what is left;
+// on several threads, the finders beside the exhaustive searches.
 #include "solve/solver.h"
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <memory>
+#include <thread>
 
 #include "solve/rules_analysis.h"
 #include "solve/search.h"
@@ -14,6 +17,15 @@
 namespace korvat::solve {
 
 using namespace core;
+
+double nowMs(bool processorTime) {
+    if (processorTime) {
+        timespec t;
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) * 1000 + static_cast<double>(t.tv_nsec) / 1e6;
+    }
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 const char* verdictName(Verdict verdict) {
     switch (verdict) {
@@ -30,6 +42,13 @@ namespace {
 // the share of its limits they take at most.
 constexpr uint64_t kShortSearch = 1000;
 constexpr int kShortShare = 4;
+// The tables the finder's first beam keeps a level; each next one keeps
+// twice as many.
+constexpr uint32_t kFirstWidth = 64;
+constexpr uint32_t kWidestStart = 1u << 16;
+// The share of what the short searches leave that the finder takes on one
+// thread, before the last exhaustive search.
+constexpr double kFinderShare = 0.5;
 
 // The Luby sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., i from 1.
 uint64_t luby(uint64_t i) {
@@ -39,50 +58,201 @@ uint64_t luby(uint64_t i) {
     }
 }
 
-}  // namespace
+bool stopped(const std::atomic<bool>* flag) { return flag && flag->load(std::memory_order_relaxed); }
 
-// A search's time to a win depends much on which of its near-equal moves it
-// tries first: one order wins a deal in a few hundred tables where another
-// has not won it after millions. So short searches come first, the first
-// in the plain order, the others each ordering the moves a little
-// differently, their lengths in the Luby sequence, for at most a quarter of
-// the limits; then one search with what is left. Each is complete in
-// itself: one that sees every table it can reach answers as surely as the
-// last. They share the tables seen, so that a table one search found lost
-// no later one searches again.
-Result solve(const GameRules& rules, const Table& table, const Limits& limits, const std::atomic<bool>* stop) {
-    const auto start = std::chrono::steady_clock::now();
-    auto elapsed = [&] {
-        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    };
-    const auto analysis = std::make_unique<RulesAnalysis>(rules, limits.prune);
-    TranspositionTable seen(limits.maxStates + limits.maxStates / 2 + 16, limits.maxBytes / 2);
-    uint32_t number = 1;
-    uint64_t used = 0;
-    Limits rest = limits;
-    if (limits.prune) {
-        const uint64_t states = limits.maxStates / kShortShare;
-        const double ms = double(limits.maxMs) / kShortShare;
-        for (uint64_t i = 1; number < TranspositionTable::kLastSearch; ++i, ++number) {
-            Limits probe = limits;
+// One solve: the rules analysed once, the transposition table the
+// exhaustive searches share, and the clock.
+class Solve {
+public:
+    Solve(const GameRules& rules, const Table& table, const Limits& limits, const std::atomic<bool>* stop)
+        : rules_(rules), table_(table), limits_(limits), stop_(stop), analysis_(rules, limits.prune),
+          seen_(limits.maxStates + limits.maxStates / 2 + 16, exhaustiveBytes(limits) / 2),
+          startMs_(nowMs(limits.processorTime)) {}
+
+    // The time since the solve began, on the calling thread's clock.
+    double elapsed() const { return nowMs(limits_.processorTime) - startMs_; }
+
+    // A search's time to a win depends much on which of its near-equal
+    // moves it tries first: one order wins a deal in a few hundred tables
+    // where another has not won it after millions. So short searches come
+    // first, the first in the plain order, the others each ordering the
+    // moves a little differently, their lengths in the Luby sequence, for
+    // at most a quarter of the limits. Each is complete in itself: one that
+    // sees every table it can reach answers as surely as the last. They
+    // share the tables seen, so that a table one search found lost no
+    // later one searches again. True when one answered.
+    bool shortSearches(Result& out) {
+        const uint64_t states = limits_.maxStates / kShortShare;
+        const double ms = double(limits_.maxMs) / kShortShare;
+        for (uint64_t i = 1; number_ < TranspositionTable::kLastSearch; ++i, ++number_) {
+            Limits probe = limits_;
             probe.maxStates = kShortSearch * luby(i);
-            if (used + probe.maxStates > states || elapsed() >= ms) break;
+            probe.maxBytes = exhaustiveBytes();
+            if (used_ + probe.maxStates > states || elapsed() >= ms) break;
             probe.maxMs = static_cast<uint32_t>(ms - elapsed()) + 1;
-            Result r = std::make_unique<Search>(rules, *analysis, probe, stop, seen, number, i - 1)->run(table);
-            used += r.states;
-            if (r.verdict != Verdict::Unknown || (stop && stop->load(std::memory_order_relaxed))) {
-                r.states = used;
-                r.ms = elapsed();
-                return r;
+            Result r = search(probe, i - 1)->run(table_);
+            used_ += r.states;
+            peak_ = std::max(peak_, r.bytes);
+            if (r.verdict != Verdict::Unknown || stopped(stop_) || stopped(answered_)) {
+                out = std::move(r);
+                return true;
             }
         }
-        rest.maxStates = limits.maxStates - used;
-        rest.maxMs = static_cast<uint32_t>(std::max(0.0, limits.maxMs - elapsed()));
+        return false;
     }
-    Result r = std::make_unique<Search>(rules, *analysis, rest, stop, seen, number)->run(table);
-    r.states += used;
-    r.ms = elapsed();
-    return r;
+
+    // The win finder for a share of what is left of the limits: beam
+    // searches ever wider, each ordering ties by a seed of its own, until
+    // one wins or a beam kept every table it met (a wider one would find
+    // no more). True when it won or was stopped.
+    bool findWins(double share, Result& out) {
+        const uint64_t states = static_cast<uint64_t>(double(limits_.maxStates - used_) * share);
+        const double until = elapsed() + (limits_.maxMs - elapsed()) * share;
+        uint64_t found = 0;
+        uint32_t width = kFirstWidth;
+        for (uint64_t seed = 1; found < states && elapsed() < until; ++seed, width = std::min(width * 2, kWidestStart)) {
+            Limits f = limits_;
+            f.maxStates = states - found;
+            f.maxMs = static_cast<uint32_t>(until - elapsed()) + 1;
+            f.maxBytes = limits_.maxBytes / 2;
+            auto finder = search(f, seed);
+            Result r = finder->findWin(table_, width, &promising_, true);
+            found += r.states;
+            peak_ = std::max(peak_, r.bytes + seen_.bytes());
+            if (r.verdict == Verdict::Winnable || stopped(stop_)) {
+                used_ += found;
+                out = std::move(r);
+                return true;
+            }
+            if (finder->keptEveryTable()) break;
+        }
+        used_ += found;
+        return false;
+    }
+
+    // One exhaustive search with what is left of the limits.
+    Result lastSearch() {
+        Limits rest = limits_;
+        rest.maxStates = limits_.maxStates - std::min(used_, limits_.maxStates);
+        if (limits_.prune) rest.maxMs = static_cast<uint32_t>(std::max(0.0, limits_.maxMs - elapsed()));
+        rest.maxBytes = exhaustiveBytes();
+        Result r = search(rest, 0)->run(table_);
+        used_ += r.states;
+        peak_ = std::max(peak_, r.bytes);
+        return r;
+    }
+
+    // The exhaustive searches on this thread, the finders on the others:
+    // the first answer stops the rest.
+    Result onThreads() {
+        const int finders = limits_.threads - 1;
+        std::atomic<bool> answered{false};
+        answered_ = &answered;
+        std::vector<Result> found(static_cast<size_t>(finders));
+        std::vector<std::vector<Move>> promising(static_cast<size_t>(finders));
+        std::vector<std::thread> threads;
+        for (int k = 0; k < finders; ++k)
+            threads.emplace_back([&, k] { found[k] = findOnThread(k, finders, answered, promising[k]); });
+        Result r;
+        if (!shortSearches(r)) r = lastSearch();
+        if (r.verdict != Verdict::Unknown) answered = true;
+        uint64_t beside = 0;  // the finders' memory, held beside the exhaustive searches'
+        // A finder that won first, or wins while the others stop, answers.
+        for (int k = 0; k < finders; ++k) {
+            threads[k].join();
+            used_ += found[k].states;
+            beside += found[k].bytes;
+            if (r.verdict == Verdict::Unknown && found[k].verdict == Verdict::Winnable) r = std::move(found[k]);
+        }
+        if (r.verdict == Verdict::Unknown && !promising.empty()) promising_ = std::move(promising[0]);
+        peak_ += beside;
+        return r;
+    }
+
+    Result& finish(Result& r) {
+        r.states = used_;
+        r.ms = elapsed();
+        r.bytes = peak_;
+        if (r.verdict == Verdict::Unknown)
+            r.promising = std::move(promising_);
+        else
+            r.promising.clear();
+        return r;
+    }
+
+private:
+    std::unique_ptr<Search> search(const Limits& limits, uint64_t seed) {
+        auto s = std::make_unique<Search>(rules_, analysis_, limits, stop_, seen_, number_, seed);
+        s->alsoStopOn(answered_);
+        return s;
+    }
+    // The memory the exhaustive searches may hold: all of it on one
+    // thread, half of it beside finders.
+    static uint64_t exhaustiveBytes(const Limits& limits) {
+        return limits.threads > 1 ? limits.maxBytes / 2 : limits.maxBytes;
+    }
+    uint64_t exhaustiveBytes() const { return exhaustiveBytes(limits_); }
+
+    // Finder k of n on a thread of its own, with a table of seen keys of
+    // its own (the exhaustive search's one changes meanwhile): beams ever
+    // wider from a width of its own, until the limits or an answer.
+    Result findOnThread(int k, int n, std::atomic<bool>& answered, std::vector<Move>& promising) {
+        TranspositionTable none(0, 0);
+        // Its own start: with processor time, each thread counts its own.
+        const double begun = limits_.processorTime ? nowMs(true) : startMs_;
+        auto elapsed = [&] { return nowMs(limits_.processorTime) - begun; };
+        Limits f = limits_;
+        f.maxBytes = limits_.maxBytes / 2 / static_cast<uint64_t>(n);
+        uint64_t found = 0, held = 0;
+        uint32_t width = kFirstWidth << std::min(k, 8);
+        Result r;
+        for (uint64_t seed = 1 + static_cast<uint64_t>(k); found < limits_.maxStates && elapsed() < limits_.maxMs;
+             seed += static_cast<uint64_t>(n), width = std::min(width * 2, kWidestStart)) {
+            f.maxStates = limits_.maxStates - found;
+            f.maxMs = static_cast<uint32_t>(std::max(0.0, limits_.maxMs - elapsed())) + 1;
+            Search finder(rules_, analysis_, f, stop_, none, number_, seed);
+            finder.alsoStopOn(&answered);
+            r = finder.findWin(table_, width, &promising, false);
+            found += r.states;
+            held = std::max(held, r.bytes + none.bytes());
+            if (r.verdict == Verdict::Winnable) {
+                answered = true;
+                break;
+            }
+            if (stopped(stop_) || stopped(&answered) || finder.keptEveryTable()) break;
+        }
+        r.states = found;
+        r.bytes = held;
+        return r;
+    }
+
+    const GameRules& rules_;
+    const Table& table_;
+    const Limits limits_;
+    const std::atomic<bool>* stop_;
+    const std::atomic<bool>* answered_ = nullptr;
+    RulesAnalysis analysis_;
+    TranspositionTable seen_;
+    double startMs_;
+    uint32_t number_ = 1;
+    uint64_t used_ = 0;
+    uint64_t peak_ = 0;  // the most memory held at once
+    std::vector<Move> promising_;
+};
+
+}  // namespace
+
+Result solve(const GameRules& rules, const Table& table, const Limits& limits, const std::atomic<bool>* stop) {
+    auto s = std::make_unique<Solve>(rules, table, limits, stop);
+    Result r;
+    if (!limits.prune) {
+        r = s->lastSearch();
+    } else if (limits.threads > 1) {
+        r = s->onThreads();
+    } else if (!s->shortSearches(r)) {
+        if (!s->findWins(kFinderShare, r)) r = s->lastSearch();
+    }
+    return s->finish(r);
 }
 
 }  // namespace korvat::solve

@@ -69,7 +69,17 @@ public:
     // Marks a key entered before.
     void setMark(const Key& k, uint64_t mark) {
         Key* s = find(k);
-        if (s->a != 0) s->b = (s->b & ~kMarkMask) | mark;
+        if (s->a == 0) return;
+        if (mark == kLost && (s->b & kMarkMask) != kLost) ++lost_;
+        s->b = (s->b & ~kMarkMask) | mark;
+    }
+    // The keys entered, and those marked lost.
+    uint64_t count() const { return count_; }
+    uint64_t lostCount() const { return lost_; }
+    // The key's mark, or kNew when it was never entered.
+    uint64_t markOf(const Key& k) const {
+        const Key* s = find(k);
+        return s->a == 0 ? kNew : s->b & kMarkMask;
     }
     // Starts fetching the slot the key would go to, to be entered shortly.
     void prefetch(const Key& k) const { __builtin_prefetch(slots_.get() + (k.a & (size_ - 1))); }
@@ -106,7 +116,7 @@ private:
         return true;
     }
     std::unique_ptr<Key, Free> slots_;
-    uint64_t size_ = 0, cap_ = 0, count_ = 0;
+    uint64_t size_ = 0, cap_ = 0, count_ = 0, lost_ = 0;
     bool full_ = false;
 };
 
