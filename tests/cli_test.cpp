@@ -68,7 +68,9 @@ TEST(Cli, BadInputIsOneLineOnStderrAndStatusTwo) {
              {"survey", "--deals"},
              {"survey", "--first", "-1"},
              {"survey", "--first", "4294967295", "--deals", "2"},
-             {"survey", "--threads", "257"},
+             {"survey", "--threads", "4097"},
+             {"survey", "--threads", "4096"},  // more than the cores
+             {"solve", "827", "1", "--threads", "4096"},
              {"survey", "--max-states", "x"},
              {"survey", "--answer", "no"},
              {"survey", "827"},

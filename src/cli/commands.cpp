@@ -50,9 +50,10 @@ constexpr const char* kUsage =
     "       korvat-cli render-counter ID NUMBER OUT.png [--count-stock] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-graph --log FILE ID OUT.png\n"
     "       korvat-cli moves ID NUMBER [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
-    "       korvat-cli solve ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--max-states N] [--max-ms T] [ACTION...]\n"
+    "       korvat-cli solve ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--max-states N] [--max-ms T] [--cpu-ms T]\n"
+    "                [--max-mb M] [--threads T] [ACTION...]\n"
     "       korvat-cli survey [--games all|ID,ID...] [--deals N] [--first NUMBER] [--threads T] [--max-ms T]\n"
-    "                [--max-states N] [--unlimit] [--pref KEY=VALUE]... [--json | --markdown]\n"
+    "                [--cpu-ms T] [--max-states N] [--max-mb M] [--unlimit] [--pref KEY=VALUE]... [--json | --markdown]\n"
     "actions: press:X,Y drag:X,Y release right:X,Y click:P discard:P1,P2,... move:P,K,Q\n"
     "         undo step auto restart pageup pagedown tick\n";
 

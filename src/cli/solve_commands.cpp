@@ -69,12 +69,28 @@ void appendMoves(std::string& out, const std::vector<core::Move>& moves) {
     out += ']';
 }
 
-// The solver's limits, as --max-states and --max-ms change them.
+// The solver's limits, as --max-states, --max-ms and --max-mb change them.
 solve::Limits limitsArgument(const Arguments& arguments, solve::Limits limits) {
     int64_t n = 0;
     if (arguments.number("--max-states", 1, 4'000'000'000, n)) limits.maxStates = static_cast<uint64_t>(n);
     if (arguments.number("--max-ms", 1, 86'400'000, n)) limits.maxMs = static_cast<uint32_t>(n);
+    if (arguments.number("--max-mb", 1, 1'048'576, n)) limits.maxBytes = static_cast<uint64_t>(n) << 20;
+    if (arguments.number("--cpu-ms", 1, 86'400'000, n)) {
+        limits.maxMs = static_cast<uint32_t>(n);
+        limits.processorTime = true;
+    }
     return limits;
+}
+
+// --threads: at most the machine's cores.
+int threadsArgument(const Arguments& arguments, int fallback) {
+    int64_t n = 0;
+    if (!arguments.number("--threads", 1, 4096, n)) return fallback;
+    const int64_t cores = std::max(1u, std::thread::hardware_concurrency());
+    if (n > cores)
+        throw BadInput{"--threads " + std::to_string(n) + " is more than the " + std::to_string(cores) +
+                       " cores of this machine"};
+    return static_cast<int>(n);
 }
 
 }  // namespace
@@ -91,9 +107,12 @@ int movesCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
-    const Arguments arguments(args, 1, sessionOptions({{"--max-states", true}, {"--max-ms", true}}));
+    const Arguments arguments(
+        args, 1, sessionOptions({{"--max-states", true}, {"--max-ms", true}, {"--max-mb", true}, {"--cpu-ms", true},
+                                 {"--threads", true}}));
     Session session = readSession(arguments);
-    const solve::Limits limits = limitsArgument(arguments, solve::Limits{});
+    solve::Limits limits = limitsArgument(arguments, solve::Limits{});
+    limits.threads = threadsArgument(arguments, 1);
     checkSession(session);
     PlayedSession played(session);
     const solve::Result result = solve::solve(currentRules(), currentTable(), limits);
@@ -112,16 +131,15 @@ int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
 int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     const Arguments arguments(args, 1,
                               {{"--games", true}, {"--deals", true}, {"--first", true}, {"--threads", true},
-                               {"--max-ms", true}, {"--max-states", true}, {"--unlimit", false}, {"--pref", true},
-                               {"--json", false}, {"--markdown", false}});
+                               {"--max-ms", true}, {"--max-states", true}, {"--max-mb", true}, {"--cpu-ms", true}, {"--unlimit", false},
+                               {"--pref", true}, {"--json", false}, {"--markdown", false}});
     if (!arguments.plain.empty()) throw BadInput{"unexpected argument '" + arguments.plain[0] + "'"};
     solve::SurveyOptions o;
-    o.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     const bool json = arguments.has("--json"), markdown = arguments.has("--markdown");
     int64_t n = 0;
     if (arguments.number("--deals", 1, 100'000'000, n)) o.deals = static_cast<uint32_t>(n);
     for (const std::string& first : arguments.values("--first")) o.first = gameNumberArgument(first);
-    if (arguments.number("--threads", 1, 256, n)) o.threads = static_cast<int>(n);
+    o.threads = threadsArgument(arguments, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     o.limits = limitsArgument(arguments, o.limits);
     o.rules = core::ruleOptions(sessionPreferences(readSession(arguments, false)));
     const std::string* games = arguments.value("--games");
@@ -151,49 +169,55 @@ int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FIL
                      tty && done != total ? "" : "\n");
         std::fflush(err);
     };
-    const std::vector<solve::GameSurvey> result = solve::survey(o, progress);
 
-    std::string text;
+    // Each game's line is printed as soon as the game is done.
     char line[512];
+    // (Output that cannot be written fails the command once it is over.)
+    auto print = [&](const char* text) {
+        std::fputs(text, out);
+        std::fflush(out);
+    };
     if (json) {
-        text = "[";
-        for (size_t i = 0; i < result.size(); ++i) {
-            const solve::GameSurvey& g = result[i];
-            text += i ? ",{\"game\":" : "{\"game\":";
-            text += std::to_string(g.commandId) + ",\"name\":";
-            appendJsonString(text, g.name);
-            std::snprintf(line, sizeof line,
-                          ",\"deals\":%zu,\"winnable\":%d,\"unwinnable\":%d,\"unknown\":%d,\"winnablePercent\":%.2f,"
-                          "\"low\":%.2f,\"high\":%.2f,\"medianMs\":%.2f,\"p99Ms\":%.1f,\"statesPerSecond\":%.0f}",
-                          g.deals.size(), g.winnable, g.unwinnable, g.unknown, 100 * g.winnableShare, 100 * g.low,
-                          100 * g.high, g.medianMs, g.p99Ms, g.statesPerSecond);
-            text += line;
-        }
-        text += "]\n";
+        print("[");
     } else if (markdown) {
-        text = "| id | game | deals | winnable | unwinnable | unknown | winnable % | 95% interval | median | p99 | "
-               "tables/s |\n|---|---|---:|---:|---:|---:|---:|---|---:|---:|---:|\n";
-        for (const solve::GameSurvey& g : result) {
-            std::snprintf(line, sizeof line,
-                          "| %d | %s | %zu | %d | %d | %d | %.1f | %.1f-%.1f%% | %.1f ms | %.0f ms | %.0f |\n",
-                          g.commandId, g.name, g.deals.size(), g.winnable, g.unwinnable, g.unknown,
-                          100 * g.winnableShare, 100 * g.low, 100 * g.high, g.medianMs, g.p99Ms, g.statesPerSecond);
-            text += line;
-        }
+        print("| id | game | deals | winnable | unwinnable | unknown | winnable % | 95% interval | median | p99 | "
+              "tables/s |\n|---|---|---:|---:|---:|---:|---:|---|---:|---:|---:|\n");
     } else {
         std::snprintf(line, sizeof line, "%-5s %-22s %6s %8s %10s %7s %9s %15s %9s %9s %10s\n", "id", "game", "deals",
                       "winnable", "unwinnable", "unknown", "winnable", "95% interval", "median", "p99", "states/s");
-        text += line;
-        for (const solve::GameSurvey& g : result) {
+        print(line);
+    }
+    bool firstGame = true;
+    auto gameDone = [&](const solve::GameSurvey& g) {
+        if (json) {
+            std::string text = firstGame ? "{\"game\":" : ",{\"game\":";
+            text += std::to_string(g.commandId) + ",\"name\":";
+            appendJsonString(text, g.name);
+            std::snprintf(line, sizeof line,
+                          ",\"deals\":%u,\"winnable\":%d,\"unwinnable\":%d,\"unknown\":%d,\"winnablePercent\":%.2f,"
+                          "\"low\":%.2f,\"high\":%.2f,\"medianMs\":%.2f,\"p99Ms\":%.1f,\"statesPerSecond\":%.0f}",
+                          g.deals, g.winnable, g.unwinnable, g.unknown, 100 * g.winnableShare, 100 * g.low,
+                          100 * g.high, g.medianMs, g.p99Ms, g.statesPerSecond);
+            text += line;
+            print(text.c_str());
+        } else if (markdown) {
+            std::snprintf(line, sizeof line,
+                          "| %d | %s | %u | %d | %d | %d | %.1f | %.1f-%.1f%% | %.1f ms | %.0f ms | %.0f |\n",
+                          g.commandId, g.name, g.deals, g.winnable, g.unwinnable, g.unknown, 100 * g.winnableShare,
+                          100 * g.low, 100 * g.high, g.medianMs, g.p99Ms, g.statesPerSecond);
+            print(line);
+        } else {
             char interval[32];
             std::snprintf(interval, sizeof interval, "%.1f-%.1f%%", 100 * g.low, 100 * g.high);
-            std::snprintf(line, sizeof line, "%-5d %-22.22s %6zu %8d %10d %7d %8.1f%% %15s %7.1fms %7.0fms %10.0f\n",
-                          g.commandId, g.name, g.deals.size(), g.winnable, g.unwinnable, g.unknown,
-                          100 * g.winnableShare, interval, g.medianMs, g.p99Ms, g.statesPerSecond);
-            text += line;
+            std::snprintf(line, sizeof line, "%-5d %-22.22s %6u %8d %10d %7d %8.1f%% %15s %7.1fms %7.0fms %10.0f\n",
+                          g.commandId, g.name, g.deals, g.winnable, g.unwinnable, g.unknown, 100 * g.winnableShare,
+                          interval, g.medianMs, g.p99Ms, g.statesPerSecond);
+            print(line);
         }
-    }
-    std::fputs(text.c_str(), out);
+        firstGame = false;
+    };
+    solve::survey(o, gameDone, progress);
+    if (json) print("]\n");
     return 0;
 }
 
