@@ -2,6 +2,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -165,6 +166,11 @@ void setKnown(const core::GameRules& rules, const core::Table& t, const solve::R
 
 }  // namespace
 
+solve::Limits searchLimits(solve::Limits limits) {
+    limits.threads = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()) - 1);
+    return limits;
+}
+
 namespace tableSolver {
 
 void (*searchEnded)() = nullptr;
@@ -222,7 +228,7 @@ void searchIfNeeded() {
     Job* j = job.get();
     ++state.started;
     j->thread = std::thread([j] {
-        j->result = solve::solve(j->rules, j->table, kBackgroundLimits, &j->stop);
+        j->result = solve::solve(j->rules, j->table, searchLimits(kBackgroundLimits), &j->stop);
         releaseFreedMemory();
         j->done.store(true, std::memory_order_release);
         if (searchEnded) searchEnded();
@@ -359,7 +365,7 @@ void runWinnableSearch(WinnableSearch& s) {
         s.trying.store(n, std::memory_order_relaxed);
         const core::GameRules rules = core::makeRules(*s.game, s.options, n);
         const core::Table start = core::startTable(rules);
-        solve::Result result = solve::solve(rules, start, kDealLimits, &s.stop);
+        solve::Result result = solve::solve(rules, start, searchLimits(kDealLimits), &s.stop);
         s.tried.store(i + 1, std::memory_order_relaxed);
         if (result.verdict == solve::Verdict::Winnable) {
             s.found = true;

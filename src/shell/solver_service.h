@@ -38,6 +38,9 @@ const char* tableVerdictText(TableVerdict verdict);
 constexpr solve::Limits kBackgroundLimits{2'000'000, 5'000, 256ull << 20};
 // Each game number tried for Winnable deals only.
 constexpr solve::Limits kDealLimits{1'000'000, 2'000, 256ull << 20};
+// The limits given, on the machine's cores but one (one at least), so that
+// the window stays quick while a search runs.
+solve::Limits searchLimits(solve::Limits limits);
 
 namespace tableSolver {
 
