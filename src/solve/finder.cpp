@@ -50,7 +50,7 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
     uint32_t best = 0;
     int bestScore = promise(root) * 16;
     uint32_t tick = 0;
-    if (overMemory(findingBytes(kept))) return finishFound(result, false, best, promising);
+    if (overMemory(findingBytes(kept, false), findingBytes(kept, true))) return finishFound(result, false, best, promising);
     while (!beam_.empty()) {
         // The children of this level, the best kChoice * width of them kept
         // in a heap with the least promising on top.
@@ -61,7 +61,7 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
         heap_.clear();
         for (const BeamEntry& entry : beam_) {
             if (tablesMet_ >= limits_.maxStates ||
-                ((++tick & 63) == 0 && (outOfTime() || overMemory(findingBytes(kept))))) {
+                ((++tick & 63) == 0 && (outOfTime() || overMemory(findingBytes(kept, false), findingBytes(kept, true))))) {
                 return finishFound(result, false, best, promising);
             }
             const BeamNode& node = beamNodes_[entry.node];
@@ -165,21 +165,22 @@ Result& Search::finishFound(Result& result, bool won, uint32_t node, std::vector
 
 namespace {
 
-// A list's memory, counted as if doubled once it is half full: it may
-// double before the memory is looked at again.
+// A list's memory; with `soon`, counted as if doubled once it is half
+// full: it may double before the memory is looked at again.
 template <typename List>
-uint64_t soonHeld(const List& list) {
+uint64_t listBytes(const List& list, bool soon) {
     const uint64_t n = list.capacity();
-    return (list.size() * 2 > n ? 2 * n : n) * sizeof(typename List::value_type);
+    return (soon && list.size() * 2 > n ? 2 * n : n) * sizeof(typename List::value_type);
 }
 
 }  // namespace
 
-// The memory the finder holds now, or may before it looks again.
-uint64_t Search::findingBytes(const TranspositionTable& kept) const {
-    return soonHeld(beamNodes_) + soonHeld(beamMoves_) + choices_.capacity() * sizeof(BeamChoice) +
-           soonHeld(choiceMoves_) + beam_.capacity() * sizeof(BeamEntry) + heap_.capacity() * sizeof(uint32_t) +
-           soonHeld(pending_) + soonHeld(forcedMoves_) + kept.bytes();
+// The memory the finder holds now, or with `soon` may hold before it
+// looks again.
+uint64_t Search::findingBytes(const TranspositionTable& kept, bool soon) const {
+    return listBytes(beamNodes_, soon) + listBytes(beamMoves_, soon) + choices_.capacity() * sizeof(BeamChoice) +
+           listBytes(choiceMoves_, soon) + beam_.capacity() * sizeof(BeamEntry) + heap_.capacity() * sizeof(uint32_t) +
+           listBytes(pending_, soon) + listBytes(forcedMoves_, soon) + kept.bytes();
 }
 
 }  // namespace korvat::solve

@@ -83,7 +83,7 @@ Result Search::run(const Table& table) {
             std::push_heap(open.begin(), open.end());
         }
         firstPassBytes_ = nodes.capacity() * sizeof(Node) + open.capacity() * sizeof(open[0]);
-        if ((tick & 255) == 0 && overMemory(bytesInUse())) return finish(result, Verdict::Unknown, nullptr);
+        if ((tick & 255) == 0 && overMemory(bytesInUse(false), bytesInUse(true))) return finish(result, Verdict::Unknown, nullptr);
     }
 
     std::sort(open.begin(), open.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -96,7 +96,7 @@ Result Search::run(const Table& table) {
         children_.clear();
         if (expand(path_.back())) return winWithChild(result);
         while (path_.size() > base) {
-            if ((++tick & 255) == 0 && (outOfTime() || overMemory(bytesInUse())))
+            if ((++tick & 255) == 0 && (outOfTime() || overMemory(bytesInUse(false), bytesInUse(true))))
                 return finish(result, Verdict::Unknown, nullptr);
             if (seen_.full() || tablesMet_ >= limits_.maxStates) return finish(result, Verdict::Unknown, nullptr);
             Frame& f = path_.back();
@@ -173,21 +173,24 @@ Result& Search::winWithChild(Result& result) {
     return finish(result, Verdict::Winnable, &winner);
 }
 
-// The memory the search holds now, roughly, with room for its largest
-// list to double once more.
-uint64_t Search::bytesInUse() const {
+// The memory the search holds now, roughly; `soon` adds room for its
+// largest list to double before it is looked at again.
+uint64_t Search::bytesInUse(bool soon) const {
     const uint64_t lists[3] = {path_.capacity() * sizeof(Frame), children_.capacity() * sizeof(Child),
                                forcedMoves_.capacity() * sizeof(Move)};
-    return lists[0] + lists[1] + lists[2] + *std::max_element(lists, lists + 3) +
+    return lists[0] + lists[1] + lists[2] + (soon ? *std::max_element(lists, lists + 3) : 0) +
            tarjanStack_.capacity() * sizeof(Key) + tarjanStackTables_.capacity() * sizeof(Table) + firstPassBytes_ +
            seen_.bytes();
 }
 
-// Whether the memory the search holds now passes its limit; the most it
-// has held is kept for its answer.
-bool Search::overMemory(uint64_t bytes) {
-    peakBytes_ = std::max(peakBytes_, bytes);
-    return bytes > limits_.maxBytes;
+// Whether the memory the search may hold before it looks again passes its
+// limit; the most it has held is kept for its answer. Once it has, a
+// wider or longer search of the same kind would not fit either.
+bool Search::overMemory(uint64_t held, uint64_t soon) {
+    peakBytes_ = std::max(peakBytes_, held);
+    if (soon <= limits_.maxBytes) return false;
+    outOfMemory_ = true;
+    return true;
 }
 
 bool Search::outOfTime() {
@@ -230,7 +233,7 @@ Result& Search::finish(Result& result, Verdict verdict, const Frame* last) {
     result.verdict = verdict;
     result.states = tablesMet_;
     result.ms = elapsedMs();
-    result.bytes = std::max(peakBytes_, bytesInUse());
+    result.bytes = std::max(peakBytes_, bytesInUse(false));
     if (verdict == Verdict::Winnable) {
         // The line: the forced moves of the start, then each frame's step
         // and the forced moves that followed it, replayed to name the

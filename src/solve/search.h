@@ -43,6 +43,8 @@ public:
     // Whether the last findWin kept every table it met: a wider beam
     // would find nothing more.
     bool keptEveryTable() const { return !dropped_; }
+    // Whether the last search ended at the memory limit.
+    bool outOfMemory() const { return outOfMemory_; }
 
 private:
     // One edge of the search: presses on the stock (dealing, or redealing
@@ -148,9 +150,9 @@ private:
     Result& finish(Result& result, Verdict verdict, const Frame* last);
     void appendToLine(core::Table& t, const Step* step, const core::Move* after, size_t count,
                       std::vector<core::Move>& line) const;
-    uint64_t bytesInUse() const;
+    uint64_t bytesInUse(bool soon) const;
     bool outOfTime();
-    bool overMemory(uint64_t bytes);
+    bool overMemory(uint64_t held, uint64_t soon);
     double elapsedMs() const;
 
     // children.cpp: listing a table's children.
@@ -210,7 +212,7 @@ private:
     // finder.cpp: the beam search for a win.
     Result& finishFound(Result& result, bool won, uint32_t node, std::vector<core::Move>* promising,
                         const Step* step = nullptr, const core::Move* after = nullptr, size_t count = 0);
-    uint64_t findingBytes(const TranspositionTable& kept) const;
+    uint64_t findingBytes(const TranspositionTable& kept, bool soon) const;
 
     // move_ordering.cpp: the likeliest steps and tables first.
     void addMoveCandidate(const core::Table& t, const core::Move& m);
@@ -258,7 +260,8 @@ private:
     std::vector<core::Move> choiceMoves_;
     std::vector<uint32_t> heap_;
     bool readsLost_ = false;
-    bool dropped_ = false;  // the finder left out a table it could have kept
+    bool dropped_ = false;
+    bool outOfMemory_ = false;  // the finder left out a table it could have kept
 };
 
 }  // namespace korvat::solve

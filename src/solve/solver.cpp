@@ -90,13 +90,16 @@ public:
             probe.maxBytes = exhaustiveBytes();
             if (used_ + probe.maxStates > states || elapsed() >= ms) break;
             probe.maxMs = static_cast<uint32_t>(ms - elapsed()) + 1;
-            Result r = search(probe, i - 1)->run(table_);
+            auto probing = search(probe, i - 1);
+            Result r = probing->run(table_);
             used_ += r.states;
             peak_ = std::max(peak_, r.bytes);
             if (r.verdict != Verdict::Unknown || stopped(stop_) || stopped(answered_)) {
                 out = std::move(r);
                 return true;
             }
+            // Out of memory, or the tables seen full: so would the next be.
+            if (probing->outOfMemory() || seen_.full()) break;
         }
         return false;
     }
@@ -124,7 +127,7 @@ public:
                 out = std::move(r);
                 return true;
             }
-            if (finder->keptEveryTable()) break;
+            if (finder->keptEveryTable() || finder->outOfMemory()) break;
         }
         used_ += found;
         return false;
@@ -219,7 +222,7 @@ private:
                 answered = true;
                 break;
             }
-            if (stopped(stop_) || stopped(&answered) || finder.keptEveryTable()) break;
+            if (stopped(stop_) || stopped(&answered) || finder.keptEveryTable() || finder.outOfMemory()) break;
         }
         r.states = found;
         r.bytes = held;
