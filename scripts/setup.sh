@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-multimedia-dev
+  qt6-base-dev qt6-multimedia-dev libsqlite3-dev
   libgtest-dev libbenchmark-dev
   fonts-dejavu-core fonts-liberation2
   imagemagick xvfb xauth
