@@ -510,6 +510,7 @@ int findGameRow(int commandId) {
 }
 
 void selectGame(int commandId) {
+    if (beforeDealHook) beforeDealHook(true);
     GameCatalogue& games = gameCatalogue();
     table.redealsLeft = -1;
     table.deckSize = 52;

@@ -8,6 +8,7 @@ namespace korvat {
 Generator dealRandom;
 Generator effectRandom;
 uint32_t gameNumber = 0;
+void (*beforeDealHook)(bool replaced) = nullptr;
 Deck deck;
 
 uint32_t newGameNumber() { return platform().tickCount() * 0xA15A4E35u; }

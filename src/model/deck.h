@@ -26,6 +26,12 @@ extern Deck deck;
 
 // A fresh game number from the clock.
 uint32_t newGameNumber();
+
+// Called before the deal on the table is replaced: by startGame, with the
+// game and number it is about to deal, which may be the same deal again
+// (`replaced` false); by selectGame and by a saved game read (`replaced`
+// true), before anything of the deal changes. Null when nobody listens.
+extern void (*beforeDealHook)(bool replaced);
 // Links the current game's piles, empties them, sets their places and the
 // drift of the win animation.
 void placePiles();

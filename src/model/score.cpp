@@ -44,9 +44,12 @@ void updateStatusLine() {
 
 const char* statusLine() { return statusText; }
 
+void (*dealWonHook)() = nullptr;
+
 void checkWin() {
     if (cardsOnFoundations() != table.deckSize || table.won == 1) return;
     table.won = 1;
+    if (dealWonHook) dealWonHook();
     if (table.logIndex >= 0 && table.logIndex < kLogEntries) {
         gameLog[static_cast<size_t>(table.logIndex)].status = LogStatus::Completed;
         if (logChanged) logChanged();

@@ -18,6 +18,9 @@ void updateStatusLine();
 const char* statusLine();
 // Recognises a win, records it in the log and plays the animation.
 void checkWin();
+// Called when a deal is recognised as won, before the win animation; null
+// when nobody listens.
+extern void (*dealWonHook)();
 // The timer's work: on a changed score, check for a win and refresh the title.
 void scoreTick();
 // Called at the end of every timer tick; the program writes a changed game

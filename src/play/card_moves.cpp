@@ -92,11 +92,14 @@ void landCards(Pile& target) {
     if (prefs.Sound) platform().playSound(kFirstCardSound + static_cast<int>(effectRandom(5)));
 }
 
+void (*moveRecordedHook)() = nullptr;
+
 static void record(int32_t target, int32_t source, int32_t targetCount, int chained) {
     if (table.logIndex == -1) {
         table.logIndex = addLogEntry();
         updateStatusLine();
     }
+    if (moveRecordedHook) moveRecordedHook();
     if (table.undoCount < 0 || table.undoCount >= kUndoEntries) table.undoCount = 0;
     undoBuffer[static_cast<size_t>(table.undoCount)] = {target, source, targetCount, chained ? 1 : 0};
     noteRecorded(table.undoCount, chained != 0);

@@ -48,6 +48,10 @@ void turnCard(Pile& pile, Card& card, int32_t faceDown, int chained);
 // sort, and records it (as a redeal moves its cards).
 void shiftTopCard(Pile& source, Pile& target, int chained);
 
+// Called as each move or turn is recorded, before it is counted in
+// undoCount; null when nobody listens (the history listens).
+extern void (*moveRecordedHook)();
+
 // The number of frames a glide takes with the current Move preference.
 int glideFrames();
 

@@ -16,6 +16,7 @@ namespace korvat {
 void startGame(uint32_t number) {
     gameNumber = number;
     dealRandom.state = number;
+    if (beforeDealHook) beforeDealHook(false);
     table.undoCount = 0;
     forgetRedo();
     table.won = 0;

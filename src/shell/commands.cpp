@@ -9,6 +9,7 @@
 #include "play/card_moves.h"
 #include "play/pointer.h"
 #include "play/redo.h"
+#include "shell/history_recorder.h"
 #include "shell/solver_service.h"
 
 namespace korvat {
@@ -46,6 +47,7 @@ void commandUndo() {
         featureDisabled();
         return;
     }
+    if (table.undoCount > 0) historyRecorder::helpUsed(historyRecorder::Help::Undo);
     undo();
 }
 

@@ -7,6 +7,7 @@
 #include "model/records.h"
 #include "model/score.h"
 #include "shell/commands.h"
+#include "shell/history_recorder.h"
 #include "shell/program.h"
 #include "store/gamefile.h"
 #include "store/persistence.h"
@@ -56,6 +57,7 @@ void commandOpen() {
     if (!confirm("Open new game?")) return;
     if (openGameDialog() == OpenResult::Refused) return;
     table.logIndex = addLogEntry();
+    historyRecorder::enterDeal();
     updateStatusLine();
 }
 

@@ -13,6 +13,7 @@ const MenuEntry kMainMenu[] = {
     {1, MenuKind::Command, "&Restart", 104, false},
     {1, MenuKind::Separator, nullptr, 0, false},
     {1, MenuKind::Command, "&Select...", 105, false},
+    {1, MenuKind::Command, "Choose &Game...", Command::ChooseGame, false},
     {1, MenuKind::Separator, nullptr, 0, false},
     {1, MenuKind::Command, "&Exit", 106, false},
     {0, MenuKind::Popup, "&Options", 0, false},
@@ -27,6 +28,8 @@ const MenuEntry kMainMenu[] = {
     {1, MenuKind::Separator, nullptr, 0, false},
     {1, MenuKind::Command, "&Edit mode...", 206, false},
     {1, MenuKind::Command, "&Edit current pile...", 207, false},
+    {1, MenuKind::Separator, nullptr, 0, false},
+    {1, MenuKind::Command, "S&tatistics...", Command::Statistics, false},
     {0, MenuKind::Popup, "&Classic Games", 0, false},
     {1, MenuKind::Popup, "&One Deck   A through E", 0, false},
     {2, MenuKind::Command, "&Aces Up", 833, false},
@@ -176,6 +179,7 @@ const MenuKeys kMenuKeys[] = {
     {Command::Redo, {"Ctrl+Y", "Ctrl+Shift+Z"}},
     {Command::Rules, {"F1", nullptr}},
     {Command::Hint, {"H", nullptr}},
+    {Command::ChooseGame, {"Ctrl+G", nullptr}},
 };
 
 const int kMenuKeysSize = static_cast<int>(sizeof kMenuKeys / sizeof kMenuKeys[0]);

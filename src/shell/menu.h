@@ -33,6 +33,9 @@ constexpr int Redo = 304;
 // After the items above, in the Solver menu: the next move of a winning
 // line, and the line played out.
 constexpr int Hint = 310, Demo = 311;
+// After the items above: File > Choose Game... (any game found by its
+// name) and Options > Statistics... (of the history of the deals played).
+constexpr int ChooseGame = 107, Statistics = 208;
 }  // namespace Command
 
 // The keys of the menu commands, in Qt's portable key names ("Ctrl+N").

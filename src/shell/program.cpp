@@ -15,6 +15,7 @@
 #include "shell/commands.h"
 #include "shell/file_commands.h"
 #include "shell/help.h"
+#include "shell/history_recorder.h"
 #include "shell/menu.h"
 #include "shell/rules_text.h"
 #include "store/persistence.h"
@@ -25,6 +26,12 @@ namespace korvat {
 
 std::string gameFileName;
 ShellHooks shellHooks;
+
+// The end of every timer tick: the log and the history written when changed.
+static void afterTick() {
+    writeLogIfChanged();
+    historyRecorder::tick();
+}
 
 bool startProgram(const std::string& commandLine) {
     gameFileName.clear();
@@ -40,9 +47,12 @@ bool startProgram(const std::string& commandLine) {
     effectRandom.state = platform().tickCount();
     readLog();
     // From now on every deal entered in the log, and every win, is on disk
-    // by the next timer tick (within 100 ms), off the path of the move.
+    // by the next timer tick (within 100 ms), off the path of the move; so
+    // is the history of the deals played, opened at the first tick. A log
+    // that could not be read is not taken into the history.
     logChanged = noteLogChanged;
-    afterScoreTick = writeLogIfChanged;
+    historyRecorder::begin(history::defaultPath(), historyRecorder::Mode::Window, logWritable);
+    afterScoreTick = afterTick;
     // The saved game named on the command line; when there is none, or it
     // cannot be loaded, the last game played is dealt.
     if (openStartingGame()) return true;
@@ -52,6 +62,7 @@ bool startProgram(const std::string& commandLine) {
 }
 
 void shutDownProgram() {
+    historyRecorder::end();
     writeLog();
     logChanged = nullptr;
     afterScoreTick = nullptr;
@@ -155,6 +166,13 @@ bool runCommand(int id) {
             if (shellHooks.openPreferences) shellHooks.openPreferences();
             break;
         case Command::ResetLog: commandResetLog(); break;
+        case Command::ChooseGame:
+            if (shellHooks.chooseGame)
+                if (const int chosen = shellHooks.chooseGame(); findGameRow(chosen) >= 0) chooseGame(chosen);
+            break;
+        case Command::Statistics:
+            if (shellHooks.openStatistics) shellHooks.openStatistics();
+            break;
         default:
             if (findGameRow(id) >= 0) chooseGame(id);
             break;

@@ -44,6 +44,10 @@ struct ShellHooks {
     void (*openPileEditor)() = nullptr;
     // Show the "Preferences" dialog modally on the main window.
     void (*openPreferences)() = nullptr;
+    // The game chooser: the command id of the game chosen, 0 for none.
+    int (*chooseGame)() = nullptr;
+    // The statistics of the history, modally on the main window.
+    void (*openStatistics)() = nullptr;
 };
 extern ShellHooks shellHooks;
 

@@ -269,6 +269,7 @@ bool readGameFile(const std::string& path) {
         }
         case GameFileCheck::Good: break;
     }
+    if (beforeDealHook) beforeDealHook(true);
     restoreSavedGame(game);
     return true;
 }

@@ -17,12 +17,15 @@ namespace korvat::test {
 bool enterTestFolder(const QTemporaryDir& folder) {
     if (!folder.isValid() || !QDir::setCurrent(folder.path())) return false;
     qputenv("KORVAT_INI", folder.filePath(QStringLiteral("korvat.ini")).toLocal8Bit());
+    qputenv("KORVAT_HISTORY", folder.filePath(QStringLiteral("history.sqlite")).toLocal8Bit());
     return true;
 }
 
 void startAsFirstRun(const QTemporaryDir& folder) {
     QFile::remove(folder.filePath(QStringLiteral("korvat.ini")));
     QFile::remove(folder.filePath(QStringLiteral("LOG.DAT")));
+    for (const char* name : {"history.sqlite", "history.sqlite-wal", "history.sqlite-shm"})
+        QFile::remove(folder.filePath(QString::fromLatin1(name)));
     reloadCatalogue();
     resetLog();
     resetPointerPlay();

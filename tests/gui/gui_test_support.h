@@ -11,9 +11,10 @@ class MainWindow;
 
 namespace korvat::test {
 
-// Makes the folder the current directory and the home of korvat.ini.
+// Makes the folder the current directory and the home of korvat.ini and
+// of the history of the deals played.
 bool enterTestFolder(const QTemporaryDir& folder);
-// No settings file, no log, the layouts as compiled in, nothing carried and
+// No settings file, no log, no history, the layouts as compiled in, nothing carried and
 // the default preferences: a first start.
 void startAsFirstRun(const QTemporaryDir& folder);
 // Both of the above, then the main window started (every message answered

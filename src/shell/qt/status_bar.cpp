@@ -13,6 +13,7 @@
 #include "model/catalogue.h"
 #include "play/current.h"
 #include "play/pointer.h"
+#include "shell/history_recorder.h"
 #include "shell/menu.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_platform.h"
@@ -225,6 +226,7 @@ void SolverBar::hint() {
     switch (hintMove(move)) {
         case HintAnswer::Move:
             hintWanted_ = false;
+            historyRecorder::helpUsed(historyRecorder::Help::Hint);
             view::showHint(move);
             break;
         case HintAnswer::Thinking: hintWanted_ = true; break;
@@ -251,6 +253,7 @@ void SolverBar::demoStep() {
     switch (hintMove(move)) {
         case HintAnswer::Move:
             view::clearHint();
+            historyRecorder::helpUsed(historyRecorder::Help::Demo);
             playMove(move);
             break;
         case HintAnswer::Thinking: break;  // the verdict comes first
