@@ -34,12 +34,14 @@
 #include "shell/program.h"
 #include "shell/qt/counter_window.h"
 #include "shell/qt/editor_dialog.h"
+#include "shell/qt/game_chooser.h"
 #include "shell/qt/graph_window.h"
 #include "shell/qt/help_window.h"
 #include "shell/qt/logged_game_dialog.h"
 #include "shell/qt/preferences_dialog.h"
 #include "shell/qt/qt_platform.h"
 #include "shell/qt/select_game_dialog.h"
+#include "shell/qt/statistics_dialog.h"
 #include "shell/qt/status_bar.h"
 #include "art/view_art.h"
 #include "view/pictures.h"
@@ -336,6 +338,8 @@ MainWindow::MainWindow() : platform_(std::make_unique<QtPlatform>(*this)) {
     shellHooks.openLoggedGame = [] { LoggedGameDialog::run(windowsOwner); };
     shellHooks.openPileEditor = [] { PileEditorDialog::run(windowsOwner); };
     shellHooks.openPreferences = [] { PreferencesDialog::run(windowsOwner); };
+    shellHooks.chooseGame = [] { return GameChooser::run(windowsOwner); };
+    shellHooks.openStatistics = [] { StatisticsDialog::run(windowsOwner); };
 }
 
 MainWindow::~MainWindow() {
@@ -349,6 +353,8 @@ MainWindow::~MainWindow() {
         shellHooks.openLoggedGame = nullptr;
         shellHooks.openPileEditor = nullptr;
         shellHooks.openPreferences = nullptr;
+        shellHooks.chooseGame = nullptr;
+        shellHooks.openStatistics = nullptr;
     }
     shutDown();
     if (&korvat::platform() == platform_.get()) setPlatform(nullptr);
