@@ -1,7 +1,7 @@
 // The history of the deals played, end to end: deals played and won at the
 // table become rows and figures; two programs writing at once lose nothing;
 // a locked history waits and a damaged one is reported and kept; a game log
-// is taken in once.
+// is taken in once. And the survey's odds that the game chooser shows.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -15,6 +15,7 @@
 #include "play/moves.h"
 #include "play/stock.h"
 #include "shell/commands.h"
+#include "shell/game_odds.h"
 #include "shell/history_recorder.h"
 #include "store/history.h"
 #include "store/history_stats.h"
@@ -272,6 +273,17 @@ TEST_F(History, TheGameLogIsTakenInOnce) {
     EXPECT_EQ(s.of(827).won, 1);
     EXPECT_EQ(s.of(827).bestTimeMs, -1) << "an imported deal has no time";
     EXPECT_EQ(s.all.currentStreak, -3);
+}
+
+TEST(GameOdds, EveryGameHasTheSurveysOdds) {
+    for (const GameEntry& g : gameCatalogue()) {
+        const GameOdds* o = oddsOf(g.commandId);
+        ASSERT_NE(o, nullptr) << g.name;
+        EXPECT_EQ(o->winnable + o->unwinnable + o->unknown, o->deals) << g.name;
+        EXPECT_LE(o->lowTenths, o->highTenths) << g.name;
+    }
+    EXPECT_NE(oddsText(827).find(" deals proved winnable (95% interval "), std::string::npos);
+    EXPECT_EQ(oddsText(1), "Not surveyed");
 }
 
 }  // namespace

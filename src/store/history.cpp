@@ -216,10 +216,11 @@ Outcome Database::open(const std::string& path, int busyMilliseconds, std::strin
     }
     // Written rows reach the file at each commit; the disk is synced at the
     // log's checkpoints, so a write costs the window no wait for the disk.
-    if (writable_) {
-        std::string ignored;
-        run("PRAGMA synchronous=NORMAL", ignored);
-    }
+    std::string ignored;
+    if (writable_) run("PRAGMA synchronous=NORMAL", ignored);
+    // The page cache stays small: the statistics, which read every row,
+    // read the file mapped into memory.
+    run("PRAGMA cache_size=-512", ignored);
     return Outcome::Done;
 }
 
@@ -375,17 +376,27 @@ bool Database::readResults(std::vector<Result>& out, std::string& error) {
         error = "the history is not open";
         return false;
     }
-    Statement s(db_, "SELECT game, won, ended, time_ms, moves FROM deals WHERE finish IS NOT NULL ORDER BY id");
-    if (!s.ok()) {
-        error = message();
-        return false;
+    // Mapped, the file's pages are read in place rather than copied into
+    // the page cache: half the time. Only while reading, so that no write
+    // ever goes through the mapping.
+    std::string ignored;
+    run("PRAGMA mmap_size=268435456", ignored);
+    int rc = SQLITE_OK;
+    {
+        Statement s(db_, "SELECT game, won, ended, time_ms, moves FROM deals WHERE finish IS NOT NULL ORDER BY id");
+        if (s.ok()) {
+            while ((rc = s.step()) == SQLITE_ROW)
+                out.push_back({static_cast<int>(s.integer(0)), s.integer(1) != 0, s.orUnknown(2), s.orUnknown(3),
+                               static_cast<int32_t>(s.orUnknown(4))});
+        } else {
+            rc = s.prepareCode();
+        }
     }
-    int rc;
-    while ((rc = s.step()) == SQLITE_ROW)
-        out.push_back({static_cast<int>(s.integer(0)), s.integer(1) != 0, s.orUnknown(2), s.orUnknown(3),
-                       static_cast<int32_t>(s.orUnknown(4))});
+    if (rc != SQLITE_DONE) error = message();
+    run("PRAGMA mmap_size=0", ignored);
+    // What the reading brought into the page cache is not kept.
+    sqlite3_db_release_memory(db_);
     if (rc != SQLITE_DONE) {
-        error = message();
         out.clear();
         return false;
     }
