@@ -1,7 +1,8 @@
 // Timings of the history of the deals played, on a database of 100,000
 // deals in a scratch folder on the disk: the window's part of recording a
 // deal's end (the deal left, then its row written at the next timer tick),
-// and what the statistics dialog reads and counts when it opens.
+// opening the history, and what the statistics dialog reads and counts
+// when it opens.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -128,6 +129,18 @@ void BM_readResults(benchmark::State& state) {
         if (!db.readResults(results, error)) std::abort();
 }
 BENCHMARK(BM_readResults)->Name("history/read-100000-rows")->Unit(benchmark::kMillisecond);
+
+// What the window's first timer tick does: the history opened, its schema
+// version checked.
+void BM_openHistory(benchmark::State& state) {
+    const std::string path = bigHistory("read");
+    std::string error;
+    for (auto _ : state) {
+        history::Database db;
+        if (db.open(path, 0, error) != history::Outcome::Done) std::abort();
+    }
+}
+BENCHMARK(BM_openHistory)->Name("history/open-100000-rows")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace korvat

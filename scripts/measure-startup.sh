@@ -15,7 +15,7 @@ fi
 program=$(realpath "$build/bin/korvat")
 work=$(mktemp -d)
 trap 'rm -rf "$work"; [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true' EXIT
-export KORVAT_INI="$work/korvat.ini" XDG_RUNTIME_DIR="$work"
+export KORVAT_INI="$work/korvat.ini" KORVAT_HISTORY="$work/history.sqlite" XDG_RUNTIME_DIR="$work"
 if [ "$mode" = xvfb ]; then
   display=:$(( 90 + RANDOM % 9 ))
   Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
