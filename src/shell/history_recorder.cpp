@@ -155,8 +155,10 @@ void finishRow(const char* finish) {
     c.row.moves = movesMade();
     c.row.won = finish != history::Finish::Left;
     c.row.finish = finish;
-    state.finished.push_back(c.row);
     c.dirty = false;
+    // A history that cannot be written (reported) takes nothing more.
+    if (state.status == Status::Unusable || (state.status == Status::Open && !db.writable())) return;
+    state.finished.push_back(c.row);
     if (state.mode == Mode::Batch) writePending();
 }
 
