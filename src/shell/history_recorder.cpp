@@ -203,7 +203,8 @@ bool end() {
     // Shown now even while cards are held: there is no later.
     if (!state.report.empty())
         platform().messageBox(state.report.c_str(), "MODERATE ERROR", Mb::Ok | Mb::IconExclamation);
-    const bool whole = lost == 0 && state.status != Status::Unusable && db.writable();
+    const bool whole =
+        lost == 0 && state.status != Status::Unusable && (state.status == Status::Closed || db.writable());
     db.close();
     if (moveRecordedHook == moveRecorded) moveRecordedHook = nullptr;
     if (beforeDealHook == beforeDeal) beforeDealHook = nullptr;
