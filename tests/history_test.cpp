@@ -275,6 +275,36 @@ TEST_F(History, TheGameLogIsTakenInOnce) {
     EXPECT_EQ(s.all.currentStreak, -3);
 }
 
+TEST_F(History, KorvatCliRecordsAndPrintsTheFigures) {
+    CliOutput o = runCli({"stats", "--history", path, "--game", "827"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("Klondike (827)\nPlayed                  0\n"), std::string::npos) << o.out;
+    EXPECT_FALSE(fileExists(path)) << "asking makes no history";
+
+    o = runCli({"play", "827", "1", "--history", path, "click:12", "pageup", "click:12"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    o = runCli({"stats", "--history", path, "--json"});
+    EXPECT_EQ(o.out,
+              "{\"game\":null,\"played\":2,\"won\":0,\"winPercent\":0.0,\"currentStreak\":-2,\"longestWinStreak\":0,"
+              "\"longestLossStreak\":2,\"bestTimeMs\":null,\"averageTimeMs\":null,\"fewestMoves\":null}\n");
+    EXPECT_EQ(runCli({"stats", "--game", "901", "--history", path, "--json"}).out.substr(0, 38),
+              "{\"game\":901,\"name\":\"Spider\",\"played\":0");
+
+    // A damaged history: said in the messages, status 1, the log written as ever.
+    const std::string damaged = folder.file("damaged.sqlite"), log = folder.file("LOG.DAT");
+    putFile(damaged, std::vector<uint8_t>(2048, 1));
+    o = runCli({"play", "827", "3", "--history", damaged, "--log", log, "click:12"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.out.find("could not be opened"), std::string::npos) << o.out;
+    EXPECT_EQ(fileBytes(damaged), std::vector<uint8_t>(2048, 1));
+    GameLog disk{};
+    std::string error;
+    ASSERT_TRUE(readLogFile(log, disk, error)) << error;
+    EXPECT_EQ(disk[0].gameNumber, 3u);
+    EXPECT_EQ(runCli({"stats", "--history", damaged}).status, 1);
+    EXPECT_EQ(runCli({"play", "827", "3", "--history", log, "--log", log}).status, 2);
+}
+
 TEST(GameOdds, EveryGameHasTheSurveysOdds) {
     for (const GameEntry& g : gameCatalogue()) {
         const GameOdds* o = oddsOf(g.commandId);

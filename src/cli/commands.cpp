@@ -9,6 +9,7 @@
 #include <string>
 
 #include "art/view_art.h"
+#include "cli/history_commands.h"
 #include "cli/png.h"
 #include "cli/session.h"
 #include "cli/solve_commands.h"
@@ -27,6 +28,7 @@
 #include "store/logfile.h"
 #include "store/persistence.h"
 #include "shell/file_commands.h"
+#include "shell/history_recorder.h"
 #include "shell/program.h"
 #include "view/counter.h"
 #include "view/graph.h"
@@ -43,9 +45,9 @@ constexpr const char* kUsage =
     "usage: korvat-cli games\n"
     "       korvat-cli deal ID NUMBER [--unlimit]\n"
     "       korvat-cli play ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--answer yes|no]\n"
-    "                [--save FILE] [--log FILE] ACTION...\n"
+    "                [--save FILE] [--log FILE] [--history FILE] ACTION...\n"
     "       korvat-cli load FILE [--unlimit] [--pref KEY=VALUE]... [--answer yes|no] [--save FILE] [--log FILE]\n"
-    "                [ACTION...]\n"
+    "                [--history FILE] [ACTION...]\n"
     "       korvat-cli render ID NUMBER OUT.png [--frame N] [--scale S] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-counter ID NUMBER OUT.png [--count-stock] [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli render-graph --log FILE ID OUT.png\n"
@@ -54,6 +56,7 @@ constexpr const char* kUsage =
     "                [--max-mb M] [--threads T] [ACTION...]\n"
     "       korvat-cli survey [--games all|ID,ID...] [--deals N] [--first NUMBER] [--threads T] [--max-ms T]\n"
     "                [--cpu-ms T] [--max-states N] [--max-mb M] [--unlimit] [--pref KEY=VALUE]... [--json | --markdown]\n"
+    "       korvat-cli stats [--history FILE] [--game ID] [--json]\n"
     "actions: press:X,Y drag:X,Y release right:X,Y click:P discard:P1,P2,... move:P,K,Q\n"
     "         undo step auto restart pageup pagedown tick\n";
 
@@ -91,10 +94,12 @@ void appendField(std::string& out, const char* name, long long value) {
     out += buf;
 }
 
-// The files a play or load session may use: --save FILE and --log FILE.
+// The files a play or load session may use: --save FILE, --log FILE and
+// --history FILE.
 struct SessionFiles {
     std::string save;
     std::string log;
+    std::string history;
 };
 
 // Whether two names lead to one file: the same file where it exists, the
@@ -117,7 +122,9 @@ bool sameFile(const std::string& a, const std::string& b) {
 }
 
 // The options of play and load.
-std::vector<Option> sessionFileOptions() { return sessionOptions({{"--save", true}, {"--log", true}}); }
+std::vector<Option> sessionFileOptions() {
+    return sessionOptions({{"--save", true}, {"--log", true}, {"--history", true}});
+}
 
 SessionFiles sessionFiles(const Arguments& arguments) {
     SessionFiles files;
@@ -129,8 +136,13 @@ SessionFiles sessionFiles(const Arguments& arguments) {
     };
     read("--save", files.save);
     read("--log", files.log);
-    if (!files.save.empty() && !files.log.empty() && sameFile(files.save, files.log))
-        throw BadInput{"--save and --log name the same file"};
+    read("--history", files.history);
+    const std::pair<const char*, const std::string*> named[] = {
+        {"--save", &files.save}, {"--log", &files.log}, {"--history", &files.history}};
+    for (size_t i = 0; i < 3; ++i)
+        for (size_t j = i + 1; j < 3; ++j)
+            if (!named[i].second->empty() && !named[j].second->empty() && sameFile(*named[i].second, *named[j].second))
+                throw BadInput{std::string(named[i].first) + " and " + named[j].first + " name the same file"};
     return files;
 }
 
@@ -171,10 +183,11 @@ struct LogFileScope {
 void printPlayJson(const HeadlessPlatform& headless, std::FILE* out);
 
 // After the actions: --save writes the game as File > Save would, then the
-// log is written and the table printed. Status 1 when the save was refused
-// or failed (its message is in the JSON).
-int finishSession(const SessionFiles& files, LogFileScope& log, HeadlessScope& scope, std::FILE* out,
-                  std::FILE* err) {
+// log is written, the deal finished in the history, and the table printed.
+// Status 1 when the save was refused or failed, or the history could not
+// take the deals (their messages are in the JSON).
+int finishSession(const SessionFiles& files, LogFileScope& log, HistoryScope& history, HeadlessScope& scope,
+                  std::FILE* out, std::FILE* err) {
     bool saved = true;
     if (!files.save.empty()) {
         if (carrying()) {
@@ -186,8 +199,9 @@ int finishSession(const SessionFiles& files, LogFileScope& log, HeadlessScope& s
         }
     }
     log.close();
+    const bool recorded = history.close();
     printPlayJson(scope.headless, out);
-    return saved ? 0 : 1;
+    return saved && recorded ? 0 : 1;
 }
 
 int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -197,12 +211,14 @@ int play(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     const SessionFiles files = sessionFiles(arguments);
     HeadlessScope scope;
     LogFileScope log;
+    HistoryScope history;
     beginSession(session, scope.headless);
     if (!log.open(files.log, err)) return 1;
+    history.open(files.history, log.active);
     selectGame(session.commandId);
     startGame(session.number);
     applyActions(session);
-    return finishSession(files, log, scope, out, err);
+    return finishSession(files, log, history, scope, out, err);
 }
 
 // The number of piles of the game a saved game was saved from, or 0 when
@@ -232,8 +248,10 @@ int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
     if (const int piles = savedGamePiles(path)) checkActions(session.actions, piles);
     HeadlessScope scope;
     LogFileScope log;
+    HistoryScope history;
     beginSession(session, scope.headless);
     if (!log.open(files.log, err)) return 1;
+    history.open(files.history, log.active);
     gameFileName = path;
     if (!readGameFile(path)) {
         for (const RecordedMessage& m : scope.headless.messages)
@@ -242,9 +260,10 @@ int load(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         return 1;
     }
     table.logIndex = addLogEntry();
+    historyRecorder::enterDeal();
     updateStatusLine();
     applyActions(session);
-    return finishSession(files, log, scope, out, err);
+    return finishSession(files, log, history, scope, out, err);
 }
 
 void printPlayJson(const HeadlessPlatform& headless, std::FILE* out) {
@@ -421,6 +440,7 @@ int dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         if (command == "moves") return movesCommand(args, out);
         if (command == "solve") return solveCommand(args, out);
         if (command == "survey") return surveyCommand(args, out, err);
+        if (command == "stats") return statsCommand(args, out, err);
         if (command == "--help" || command == "help") throw HelpAsked{};
         throw BadInput{"unknown command '" + command + "'"};
     } catch (const HelpAsked&) {
