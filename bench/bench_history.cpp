@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "shell/headless_platform.h"
 #include "shell/history_recorder.h"
 #include "store/history.h"

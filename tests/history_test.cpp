@@ -12,7 +12,7 @@
 #include "model/gamelog.h"
 #include "model/score.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/stock.h"
 #include "shell/commands.h"
 #include "shell/game_odds.h"

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/gamelog.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "play/pointer.h"
 #include "shell/solver_service.h"
 

@@ -17,10 +17,10 @@
 
 #include "gui_test_support.h"
 #include "model/catalogue.h"
-#include "model/deal.h"
+#include "model/deck.h"
 #include "model/records.h"
 #include "play/game.h"
-#include "play/moves.h"
+#include "play/card_moves.h"
 #include "shell/history_recorder.h"
 #include "shell/menu.h"
 #include "shell/program.h"
