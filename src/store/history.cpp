@@ -34,7 +34,7 @@ constexpr const char* kSchema =
     " time_ms INTEGER,"  // time played and moves made, as the status bar counts them
     " moves INTEGER,"
     " won INTEGER NOT NULL DEFAULT 0,"
-    " finish TEXT,"  // 'won' by the player, 'demo' finished by Demo, 'left'; null while played
+    " finish TEXT,"  // 'won', or 'left' unfinished; null while played
     " hint INTEGER,"  // 1 when Hint, Demo, Undo were used in the deal
     " demo INTEGER,"
     " undo INTEGER,"
@@ -102,7 +102,7 @@ void bindRow(sqlite3_stmt* s, const DealRow& r) {
 
 const char* finishNamed(const unsigned char* text) {
     if (!text) return nullptr;
-    for (const char* f : {Finish::Won, Finish::Demo, Finish::Left})
+    for (const char* f : {Finish::Won, Finish::Left})
         if (std::strcmp(reinterpret_cast<const char*>(text), f) == 0) return f;
     return Finish::Left;
 }

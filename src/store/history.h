@@ -21,8 +21,7 @@ constexpr int kSchemaVersion = 1;
 // How a deal was finished, as the `finish` column holds it; a row being
 // played has none.
 namespace Finish {
-constexpr const char* Won = "won";    // won by the player
-constexpr const char* Demo = "demo";  // finished by Demo
+constexpr const char* Won = "won";    // won (with or without Hint and Demo: see their columns)
 constexpr const char* Left = "left";  // left unfinished: a new deal, another game, open, exit
 }  // namespace Finish
 
