@@ -1,0 +1,79 @@
+// korvat-statistics-timing [ROUNDS]: how long Options, Statistics takes to
+// open with a history of 100,000 finished deals: from the command until the
+// dialog has read the history, counted its figures and been drawn once.
+// Run it offscreen or under Xvfb; it prints the median, 90% and worst.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "gui_test_support.h"
+#include "model/catalogue.h"
+#include "shell/qt/main_window.h"
+#include "shell/qt/statistics_dialog.h"
+#include "store/history.h"
+
+namespace {
+
+constexpr int kRows = 100'000;
+
+// 100,000 finished deals over every game, most of them Klondike's, one
+// every ten minutes.
+bool makeHistory(const QString& path) {
+    korvat::history::Database db;
+    std::string error;
+    if (db.open(path.toStdString(), 1000, error) != korvat::history::Outcome::Done) return false;
+    std::vector<korvat::history::DealRow> rows(kRows);
+    std::vector<korvat::history::DealRow*> pointers;
+    for (int i = 0; i < kRows; ++i) {
+        korvat::history::DealRow& r = rows[static_cast<size_t>(i)];
+        r.game = i % 7 == 0 ? korvat::gameCatalogue()[static_cast<size_t>(i % korvat::kGameCount)].commandId : 827;
+        r.number = static_cast<uint32_t>(i) * 2654435761u;
+        r.three = r.unlimit = r.hint = r.demo = r.undo = 0;
+        r.started = 1'600'000'000'000 + int64_t{i} * 600'000;
+        r.ended = r.started + 300'000;
+        r.timeMs = 300'000 - i % 1000;
+        r.moves = 100 + i % 50;
+        r.won = i % 3 != 0;
+        r.finish = r.won ? korvat::history::Finish::Won : korvat::history::Finish::Left;
+        pointers.push_back(&r);
+    }
+    return db.write(pointers, error) == korvat::history::Outcome::Done;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(2, std::atoi(argv[1])) : 20;
+    QTemporaryDir folder;
+    korvat::qt::MainWindow window;
+    if (!korvat::test::showFirstWindow(folder, window)) return 1;
+    if (!makeHistory(folder.filePath(QStringLiteral("history.sqlite")))) {
+        std::fprintf(stderr, "the history could not be made\n");
+        return 1;
+    }
+    std::vector<double> ms;
+    QElapsedTimer clock;
+    for (int i = 0; i < rounds; ++i) {
+        clock.start();
+        korvat::qt::StatisticsDialog dialog(&window);
+        dialog.show();
+        dialog.repaint();
+        ms.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        if (dialog.figure("Played", 1) != QStringLiteral("100000")) {
+            std::fprintf(stderr, "the dialog counted %s deals\n", qPrintable(dialog.figure("Played", 1)));
+            return 1;
+        }
+    }
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&ms](double q) {
+        return ms[std::min(ms.size() - 1, static_cast<size_t>(q * static_cast<double>(ms.size())))];
+    };
+    std::printf("Statistics opened with %d deals: median %.1f ms   90%% %.1f ms   worst %.1f ms   (%zu rounds)\n",
+                kRows, at(0.5), at(0.9), ms.back(), ms.size());
+    return 0;
+}
