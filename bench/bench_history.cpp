@@ -87,9 +87,7 @@ void BM_recordDealEnd(benchmark::State& state) {
     uint32_t number = 1;
     for (auto _ : state) {
         state.PauseTiming();
-        gameNumber = number++;
-        dealRandom.state = gameNumber;
-        startGame();
+        startGame(number++);
         recordMove(*pileAt(1), *pileAt(0), 0);
         historyRecorder::writePending();  // the row as the first move's tick writes it
         state.ResumeTiming();

@@ -53,9 +53,7 @@ class HistoryDialogsTest : public QObject {
     // A deal of the game with one move made; the next deal leaves it.
     void playDeal(int game, uint32_t number) {
         selectGame(game);
-        gameNumber = number;
-        dealRandom.state = number;
-        startGame();
+        startGame(number);
         recordMove(*pileAt(1), *pileAt(0), 0);
     }
     template <class Dialog>
