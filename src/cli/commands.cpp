@@ -54,6 +54,10 @@ constexpr const char* kUsage =
     "       korvat-cli moves ID NUMBER [--unlimit] [--pref KEY=VALUE]... [ACTION...]\n"
     "       korvat-cli solve ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--max-states N] [--max-ms T] [--cpu-ms T]\n"
     "                [--max-mb M] [--threads T] [ACTION...]\n"
+    "       korvat-cli hint ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--max-states N] [--max-ms T] [--cpu-ms T]\n"
+    "                [--max-mb M] [--threads T] [ACTION...]\n"
+    "       korvat-cli review ID NUMBER [--unlimit] [--pref KEY=VALUE]... [--max-states N] [--max-ms T] [--cpu-ms T]\n"
+    "                [--max-mb M] [--threads T] [ACTION...]\n"
     "       korvat-cli survey [--games all|ID,ID...] [--deals N] [--first NUMBER] [--threads T] [--max-ms T]\n"
     "                [--cpu-ms T] [--max-states N] [--max-mb M] [--unlimit] [--pref KEY=VALUE]... [--json | --markdown]\n"
     "       korvat-cli stats [--history FILE] [--game ID] [--json]\n"
@@ -439,6 +443,8 @@ int dispatch(const std::vector<std::string>& args, std::FILE* out, std::FILE* er
         if (command == "render-graph") return renderGraph(args, err);
         if (command == "moves") return movesCommand(args, out);
         if (command == "solve") return solveCommand(args, out);
+        if (command == "hint") return hintCommand(args, out);
+        if (command == "review") return reviewCommand(args, out);
         if (command == "survey") return surveyCommand(args, out, err);
         if (command == "stats") return statsCommand(args, out, err);
         if (command == "--help" || command == "help") throw HelpAsked{};

@@ -10,7 +10,11 @@
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "play/current.h"
+#include "play/deal_history.h"
 #include "play/pointer.h"
+#include "shell/solver_service.h"
+#include "solve/hint.h"
+#include "solve/review.h"
 #include "solve/survey.h"
 
 namespace korvat::cli {
@@ -69,7 +73,25 @@ void appendMoves(std::string& out, const std::vector<core::Move>& moves) {
     out += ']';
 }
 
-// The solver's limits, as --max-states, --max-ms and --max-mb change them.
+// --threads: at most the machine's cores.
+int threadsArgument(const Arguments& arguments, int fallback) {
+    int64_t n = 0;
+    if (!arguments.number("--threads", 1, 4096, n)) return fallback;
+    const int64_t cores = std::max(1u, std::thread::hardware_concurrency());
+    if (n > cores)
+        throw BadInput{"--threads " + std::to_string(n) + " is more than the " + std::to_string(cores) +
+                       " cores of this machine"};
+    return static_cast<int>(n);
+}
+
+// The options of the commands that search: a session and the solver's limits.
+std::vector<Option> limitOptions() {
+    return sessionOptions({{"--max-states", true}, {"--max-ms", true}, {"--max-mb", true}, {"--cpu-ms", true},
+                           {"--threads", true}});
+}
+
+// The solver's limits, as --max-states, --max-ms, --max-mb and --cpu-ms
+// change them.
 solve::Limits limitsArgument(const Arguments& arguments, solve::Limits limits) {
     int64_t n = 0;
     if (arguments.number("--max-states", 1, 4'000'000'000, n)) limits.maxStates = static_cast<uint64_t>(n);
@@ -80,17 +102,6 @@ solve::Limits limitsArgument(const Arguments& arguments, solve::Limits limits) {
         limits.processorTime = true;
     }
     return limits;
-}
-
-// --threads: at most the machine's cores.
-int threadsArgument(const Arguments& arguments, int fallback) {
-    int64_t n = 0;
-    if (!arguments.number("--threads", 1, 4096, n)) return fallback;
-    const int64_t cores = std::max(1u, std::thread::hardware_concurrency());
-    if (n > cores)
-        throw BadInput{"--threads " + std::to_string(n) + " is more than the " + std::to_string(cores) +
-                       " cores of this machine"};
-    return static_cast<int>(n);
 }
 
 }  // namespace
@@ -107,9 +118,7 @@ int movesCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
-    const Arguments arguments(
-        args, 1, sessionOptions({{"--max-states", true}, {"--max-ms", true}, {"--max-mb", true}, {"--cpu-ms", true},
-                                 {"--threads", true}}));
+    const Arguments arguments(args, 1, limitOptions());
     Session session = readSession(arguments);
     solve::Limits limits = limitsArgument(arguments, solve::Limits{});
     limits.threads = threadsArgument(arguments, 1);
@@ -124,6 +133,60 @@ int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
     std::snprintf(tail, sizeof tail, ",\"states\":%llu,\"ms\":%.1f}\n", static_cast<unsigned long long>(result.states),
                   result.ms);
     json += tail;
+    std::fputs(json.c_str(), out);
+    return 0;
+}
+
+int hintCommand(const std::vector<std::string>& args, std::FILE* out) {
+    const Arguments arguments(args, 1, limitOptions());
+    Session session = readSession(arguments);
+    // One thread unless told, so that the same table gives the same answer
+    // on every machine; the window searches on its cores but one.
+    solve::Limits limits = limitsArgument(arguments, kBackgroundLimits);
+    limits.threads = threadsArgument(arguments, 1);
+    checkSession(session);
+    PlayedSession played(session);
+    const core::GameRules rules = currentRules();
+    const core::Table table = currentTable();
+    const solve::Hint hint = solve::hintFrom(rules, table, solve::solve(rules, table, limits));
+    std::string json = "{\"move\":";
+    if (hint.why == solve::Hint::Why::Move) {
+        appendJsonString(json, moveAction(hint.move).c_str());
+        json += hint.proven ? ",\"proven\":true}\n" : ",\"proven\":false}\n";
+    } else {
+        json += "null,\"why\":";
+        appendJsonString(json, solve::hintWhyName(hint.why));
+        json += "}\n";
+    }
+    std::fputs(json.c_str(), out);
+    return 0;
+}
+
+int reviewCommand(const std::vector<std::string>& args, std::FILE* out) {
+    const Arguments arguments(args, 1, limitOptions());
+    Session session = readSession(arguments);
+    // One thread unless told, so that the same table gives the same answer
+    // on every machine; the window searches on its cores but one.
+    solve::Limits limits = limitsArgument(arguments, kBackgroundLimits);
+    limits.threads = threadsArgument(arguments, 1);
+    checkSession(session);
+    PlayedSession played(session);
+    const DealHistory history = dealHistory();
+    const solve::Review review = solve::review(currentRules(), history.tables, limits);
+    std::string json = "{\"lastWinnable\":";
+    if (review.why == solve::Review::Why::Found) {
+        json += std::to_string(history.first + review.lastWinnable) + ",\"losingMove\":";
+        if (review.losingMoveKnown)
+            appendJsonString(json, moveAction(review.losingMove).c_str());
+        else
+            json += "null";
+        json += ",\"keepsWin\":";
+        appendJsonString(json, moveAction(review.keepsWin).c_str());
+    } else {
+        json += "null,\"why\":";
+        appendJsonString(json, solve::reviewWhyName(review.why));
+    }
+    json += "}\n";
     std::fputs(json.c_str(), out);
     return 0;
 }

@@ -1,5 +1,6 @@
 // korvat-cli's commands over the game core and the solver: the moves of a
-// table, the solution of a deal, and a survey of many deals.
+// table, the solution of a deal, a hint, the review of a lost deal, and a
+// survey of many deals.
 #pragma once
 
 #include <cstdio>
@@ -19,6 +20,9 @@ std::vector<core::Move> pointerMoves();
 
 int movesCommand(const std::vector<std::string>& args, std::FILE* out);
 int solveCommand(const std::vector<std::string>& args, std::FILE* out);
+// The window's Hint and "Where did it go wrong?" at the table the actions leave.
+int hintCommand(const std::vector<std::string>& args, std::FILE* out);
+int reviewCommand(const std::vector<std::string>& args, std::FILE* out);
 int surveyCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 
 }  // namespace korvat::cli
