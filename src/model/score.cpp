@@ -45,12 +45,15 @@ void updateStatusLine() {
 const char* statusLine() { return statusText; }
 
 void (*dealWonHook)() = nullptr;
+bool (*wonByDemo)() = nullptr;
 
 void checkWin() {
     if (cardsOnFoundations() != table.deckSize || table.won == 1) return;
     table.won = 1;
     if (dealWonHook) dealWonHook();
-    if (table.logIndex >= 0 && table.logIndex < kLogEntries) {
+    // A deal Demo finished stays as the player left it in the log.
+    const bool byDemo = wonByDemo && wonByDemo();
+    if (!byDemo && table.logIndex >= 0 && table.logIndex < kLogEntries) {
         gameLog[static_cast<size_t>(table.logIndex)].status = LogStatus::Completed;
         if (logChanged) logChanged();
     }

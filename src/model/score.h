@@ -21,6 +21,9 @@ void checkWin();
 // Called when a deal is recognised as won, before the win animation; null
 // when nobody listens.
 extern void (*dealWonHook)();
+// Whether the win on the table was made by Demo rather than by the player:
+// such a deal is not marked completed in the log. Null when nobody asks.
+extern bool (*wonByDemo)();
 // The timer's work: on a changed score, check for a win and refresh the title.
 void scoreTick();
 // Called at the end of every timer tick; the program writes a changed game

@@ -70,7 +70,9 @@ std::string contents() {
         "<h2>The solver</h2>"
         "<p>For every game, the solver works out whether the deal on the table can still be won; the bar under "
         "the table says so, with the moves made and the time played. <b>Hint</b> shows the next move of a "
-        "winning line, <b>Demo</b> plays the line to the end (any key or press stops it), and in the preferences "
+        "winning line, or the move the solver judges most promising when it has proven none (the bar then says "
+        "it is not proven), <b>Demo</b> plays a winning line to the end (any key or press stops it), <b>Where "
+        "did it go wrong?</b> finds the move that lost a deal that can no longer be won, and in the preferences "
         "<b>Winnable deals only</b> makes New, Page Up and Page Down deal only numbers the solver can win.</p>";
     page += "<p>" + link("korvat.hlp", 2, "Editing a game's piles") + "</p>";
     // The games, as the menus group them.

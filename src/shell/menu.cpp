@@ -164,6 +164,7 @@ const MenuEntry kMainMenu[] = {
     {0, MenuKind::Popup, "Sol&ver", 0, false},
     {1, MenuKind::Command, "&Hint", Command::Hint, false},
     {1, MenuKind::Command, "&Demo", Command::Demo, false},
+    {1, MenuKind::Command, "&Where did it go wrong?", Command::WhereWrong, false},
 };
 
 const int kMainMenuSize = static_cast<int>(sizeof kMainMenu / sizeof kMainMenu[0]);

@@ -36,6 +36,8 @@ constexpr int Hint = 310, Demo = 311;
 // After the items above: File > Choose Game... (any game found by its
 // name) and Options > Statistics... (of the history of the deals played).
 constexpr int ChooseGame = 107, Statistics = 208;
+// After them: the review of a deal that can no longer be won.
+constexpr int WhereWrong = 312;
 }  // namespace Command
 
 // The keys of the menu commands, in Qt's portable key names ("Ctrl+N").

@@ -18,6 +18,8 @@
 #include "play/current.h"
 #include "play/card_moves.h"
 #include "play/pointer.h"
+#include "shell/table_review.h"
+#include "solve/hint.h"
 
 namespace korvat {
 
@@ -27,6 +29,9 @@ const char* tableVerdictText(TableVerdict verdict) {
         case TableVerdict::Winnable: return "Winnable";
         case TableVerdict::Lost: return "Can no longer be won";
         case TableVerdict::Undecided: return "Not decided";
+        case TableVerdict::LostFromStart: return "Cannot be won";
+        case TableVerdict::Won: return "Won";
+        case TableVerdict::FinishedByDemo: return "Finished by Demo";
         case TableVerdict::None: break;
     }
     return "";
@@ -86,13 +91,17 @@ struct Known {
     size_t at = 0;
     bool hasNext = false;
     core::Table next;  // the table after the line's next move
+    TableVerdict shown = TableVerdict::None;
 
-    void prepareNext() {
-        hasNext = result.verdict == solve::Verdict::Winnable && at < result.line.size();
-        if (!hasNext) return;
-        next = table;
-        core::apply(rules, next, result.line[at]);
-    }
+    void prepareNext();
+};
+
+// The table Demo's last move left, while it is on the screen.
+struct DemoTable {
+    bool valid = false;
+    bool moving = false;  // Demo's move is being carried out
+    core::GameRules rules;
+    core::Table table;
 };
 
 struct State {
@@ -102,8 +111,40 @@ struct State {
     TableVerdict shown = TableVerdict::None;
     bool wanted = false;
     int started = 0;
+    DemoTable demo;
+    // The rules of the last deal whose first table was proven lost.
+    bool lostDealKnown = false;
+    core::GameRules lostDeal;
 };
 State state;
+
+bool demoWon(const core::GameRules& rules, const core::Table& t) {
+    return state.demo.moving || (state.demo.valid && state.demo.table == t && sameRules(state.demo.rules, rules));
+}
+
+// What the status bar says of the table with the solver's verdict on it:
+// a won table is won, by the player or by Demo; a lost table whose deal
+// was lost from its first table cannot be won at all.
+TableVerdict shownFor(const core::GameRules& rules, const core::Table& t, solve::Verdict v) {
+    if (core::isWon(rules, t)) return demoWon(rules, t) ? TableVerdict::FinishedByDemo : TableVerdict::Won;
+    if (v != solve::Verdict::Unwinnable) return verdictOf(v);
+    if (state.lostDealKnown && sameRules(state.lostDeal, rules)) return TableVerdict::LostFromStart;
+    if (t == core::startTable(rules)) {
+        state.lostDealKnown = true;
+        state.lostDeal = rules;
+        return TableVerdict::LostFromStart;
+    }
+    return TableVerdict::Lost;
+}
+
+void Known::prepareNext() {
+    shown = shownFor(rules, table, result.verdict);
+    hasNext = result.verdict == solve::Verdict::Winnable && at < result.line.size();
+    if (!hasNext) return;
+    next = table;
+    core::apply(rules, next, result.line[at]);
+}
+
 
 // The deal whose time is being counted.
 struct DealClock {
@@ -185,6 +226,9 @@ void tableChanged() {
         if (!currentGame) state.shown = TableVerdict::None;
         return;
     }
+    // Another action than Demo's: the table is no longer the demo's.
+    if (state.demo.valid && !state.demo.moving && (state.demo.table != t || !sameRules(state.demo.rules, rules)))
+        state.demo.valid = false;
     Known& k = state.known;
     if (k.valid && k.rules == rules && k.table != t) {
         if (k.hasNext && k.next == t) {
@@ -200,7 +244,7 @@ void tableChanged() {
     }
     const bool runningHere = state.running && state.running->table == t && state.running->rules == rules;
     if (k.valid) {
-        state.shown = verdictOf(k.result.verdict);
+        state.shown = k.shown;
         if (!runningHere) stopRunning();
         return;
     }
@@ -249,7 +293,7 @@ bool collect() {
     const TableVerdict was = state.shown;
     if (currentGame && job->table == t && job->rules == rules) {
         setKnown(job->rules, job->table, job->result);
-        state.shown = verdictOf(job->result.verdict);
+        state.shown = state.known.shown;
     } else {
         tableChanged();
     }
@@ -260,7 +304,7 @@ TableVerdict verdict() { return currentGame ? state.shown : TableVerdict::None; 
 
 bool nextMove(core::Move& move) {
     const Known& k = state.known;
-    if (!k.valid || state.shown != TableVerdict::Winnable || k.at >= k.result.line.size()) return false;
+    if (!k.valid || k.result.verdict != solve::Verdict::Winnable || k.at >= k.result.line.size()) return false;
     move = k.result.line[k.at];
     return true;
 }
@@ -297,6 +341,33 @@ void offerVerdict(const core::GameRules& rules, const core::Table& t, const solv
     setKnown(rules, t, result);
 }
 
+const solve::Result* knownResult(size_t& movesAlong) {
+    const Known& k = state.known;
+    if (!k.valid || !currentGame || carrying() || k.table != currentTable() || !sameRules(k.rules, currentRules()))
+        return nullptr;
+    movesAlong = k.at;
+    return &k.result;
+}
+
+void playDemoMove(const core::Move& move) {
+    state.demo.moving = true;
+    playMove(move);
+    state.demo.moving = false;
+    state.demo.valid = screen(state.demo.rules, state.demo.table);
+    // The verdict of the table the move left says whose win it is.
+    Known& k = state.known;
+    if (k.valid && state.demo.valid && k.table == state.demo.table) {
+        k.shown = shownFor(k.rules, k.table, k.result.verdict);
+        state.shown = k.shown;
+    }
+}
+
+bool finishedByDemo() {
+    core::GameRules rules;
+    core::Table t;
+    return screen(rules, t) && core::isWon(rules, t) && demoWon(rules, t);
+}
+
 }  // namespace tableSolver
 
 int movesMade() {
@@ -313,29 +384,46 @@ uint32_t timePlayed() {
     return (clock.stopped ? clock.end : platform().tickCount()) - clock.start;
 }
 
-HintAnswer hintMove(core::Move& move) {
+HintAnswer hintMove(core::Move& move, bool& proven) {
+    proven = false;
     if (!currentGame || carrying()) return HintAnswer::None;
     tableSolver::tableChanged();
-    switch (tableSolver::verdict()) {
-        case TableVerdict::Winnable: return tableSolver::nextMove(move) ? HintAnswer::Move : HintAnswer::None;
-        case TableVerdict::Thinking:
-            tableSolver::searchIfNeeded();
-            return HintAnswer::Thinking;
-        default: return HintAnswer::None;
+    if (tableSolver::verdict() == TableVerdict::Thinking) {
+        tableSolver::searchIfNeeded();
+        return HintAnswer::Thinking;
     }
+    size_t along = 0;
+    const solve::Result* result = tableSolver::knownResult(along);
+    if (!result) return HintAnswer::None;
+    const solve::Hint hint = solve::hintFrom(currentRules(), currentTable(), *result, along);
+    if (hint.why != solve::Hint::Why::Move) return HintAnswer::None;
+    move = hint.move;
+    proven = hint.proven;
+    return HintAnswer::Move;
 }
 
-void explainNoHint() {
+void explainNoHint(bool forDemo) {
     const char* text = nullptr;
     switch (tableSolver::verdict()) {
-        case TableVerdict::Lost: text = "This deal can no longer be won."; break;
+        case TableVerdict::Lost:
+            if (forDemo) {
+                text = "This deal can no longer be won.";
+                break;
+            }
+            // Where it went wrong is offered.
+            if (platform().messageBox("This deal can no longer be won.\n\nLook for the move that lost it?", "NO HINT.",
+                                      Mb::YesNo | Mb::IconQuestion) == IdYes)
+                whereDidItGoWrong();
+            return;
+        case TableVerdict::LostFromStart: text = "This deal cannot be won."; break;
         case TableVerdict::Undecided:
             text = "The solver could not decide in time whether this deal can still be won.";
             break;
-        case TableVerdict::Winnable: text = "This deal is won."; break;
+        case TableVerdict::Won:
+        case TableVerdict::FinishedByDemo: text = "This deal is won."; break;
         default: return;
     }
-    platform().messageBox(text, "NO HINT.", Mb::Ok | Mb::IconInformation);
+    platform().messageBox(text, forDemo ? "NO DEMO." : "NO HINT.", Mb::Ok | Mb::IconInformation);
 }
 
 // ---- Winnable deals only ----

@@ -29,8 +29,12 @@ enum class TableVerdict {
     Winnable,   // the solver found a winning line from this table
     Lost,       // every table that can be reached was seen, none won
     Undecided,  // a limit came first
+    LostFromStart,   // lost, and so was the deal's first table
+    Won,             // the table is won
+    FinishedByDemo,  // won, by a move of Demo
 };
-// "Winnable", "Can no longer be won", "Not decided", "Thinking..." (empty for None).
+// "Winnable", "Can no longer be won", "Not decided", "Thinking...",
+// "Cannot be won", "Won", "Finished by Demo" (empty for None).
 const char* tableVerdictText(TableVerdict verdict);
 
 // A search in the background: at most this many tables, this long, in this
@@ -81,6 +85,16 @@ void shutDown();
 // Takes a search's answer for a table (a winnable deal found for New).
 void offerVerdict(const core::GameRules& rules, const core::Table& table, const solve::Result& result);
 
+// The solver's result on the table on the screen, when it has one, and
+// how many moves of its winning line have been made since.
+const solve::Result* knownResult(size_t& movesAlong);
+
+// Demo makes a move: the table it leaves is the demo's until another
+// action changes it, and a win there is the demo's, not the player's.
+void playDemoMove(const core::Move& move);
+// Whether the table on the screen is won and Demo made the move that won it.
+bool finishedByDemo();
+
 }  // namespace tableSolver
 
 // The moves made in this deal: the player's actions that undo would take
@@ -92,15 +106,17 @@ int movesMade();
 // (a new deal, Restart, every move undone) it is 0 again.
 uint32_t timePlayed();
 
-// Hint and demo: the next move of the winning line from the table on the
-// screen (Move); Thinking while its verdict is still being found (a search
-// is then under way: ask again when it has come); None when there is no
-// such move.
+// Hint and demo: the solver's hint at the table on the screen (Move): the
+// next move of the winning line (`proven`), or else the move it judges most
+// promising; Thinking while its verdict is still being found (a search is
+// then under way: ask again when it has come); None when there is no move
+// to give (the table is won or lost, or no move can be made).
 enum class HintAnswer { Move, Thinking, None };
-HintAnswer hintMove(core::Move& move);
-// Says plainly why there is no move to show or play: "NO HINT." with the
-// verdict in words.
-void explainNoHint();
+HintAnswer hintMove(core::Move& move, bool& proven);
+// Says plainly why there is no move to show or play, with the verdict in
+// words: captioned "NO HINT." for Hint, "NO DEMO." for Demo. Hint at a table
+// that can no longer be won offers to look for the move that lost it.
+void explainNoHint(bool forDemo = false);
 
 // "Winnable deals only": the Winnable key of section "Prefs" in korvat.ini,
 // 0 off (the default), any other value on. Kept apart from the fourteen

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -18,11 +19,14 @@
 #include "gui_test_support.h"
 #include "model/catalogue.h"
 #include "model/deck.h"
+#include "model/gamelog.h"
+#include "model/score.h"
 #include "model/platform.h"
 #include "model/preferences.h"
 #include "model/records.h"
 #include "play/current.h"
 #include "play/game.h"
+#include "play/redo.h"
 #include "shell/menu.h"
 #include "shell/preferences_dialog.h"
 #include "shell/qt/main_window.h"
@@ -67,6 +71,7 @@ class SolverTest : public QObject {
 
     MainWindow* window = nullptr;
     std::vector<Shown> shown;
+    int answer = IdNo;  // to the questions asked
     QTemporaryDir files;
 
     SolverBar& bar() { return *window->findChild<SolverBar*>(); }
@@ -86,12 +91,13 @@ private slots:
         test::startAsFirstRun(files);
         winnableDealsOnly = 0;
         shown.clear();
+        answer = IdNo;
         window = new MainWindow();
         QVERIFY(test::startTestWindow(
             *window,
-            [this](const char* text, const char* caption, unsigned) {
+            [this](const char* text, const char* caption, unsigned buttons) {
                 shown.push_back({caption, text});
-                return IdOk;
+                return (buttons & Mb::ButtonMask) == Mb::YesNo ? answer : IdOk;
             }, false));
         prefs.Move = 0;
     }
@@ -111,7 +117,9 @@ private slots:
         const QMenu* solver = top.last()->menu();
         QVERIFY(solver);
         QCOMPARE(top.last()->text(), QStringLiteral("Sol&ver"));
-        QCOMPARE(solver->actions(), (QList<QAction*>{window->action(Command::Hint), window->action(Command::Demo)}));
+        QCOMPARE(solver->actions(), (QList<QAction*>{window->action(Command::Hint), window->action(Command::Demo),
+                                                     window->action(Command::WhereWrong)}));
+        QCOMPARE(window->action(Command::WhereWrong)->text(), QStringLiteral("&Where did it go wrong?"));
         QCOMPARE(window->action(Command::Hint)->shortcut(), QKeySequence(Qt::Key_H));
     }
 
@@ -154,6 +162,27 @@ private slots:
         QVERIFY(table.logIndex != -1);
         QTRY_COMPARE(bar().movesText(), QStringLiteral("Moves: %1").arg(movesMade()));
         QTRY_VERIFY(table.won);
+        // Demo's win is not the player's: the log keeps the deal as played,
+        // not completed, and the bar says who finished it.
+        QCOMPARE(gameLog[static_cast<size_t>(table.logIndex)].status, LogStatus::Started);
+        QCOMPARE(bar().verdictText(), QStringLiteral("Finished by Demo"));
+        QVERIFY(QString::fromLatin1(statusLine()).endsWith(QStringLiteral("Never completed.")));
+    }
+
+    void aDealThePlayerWinsIsWonAndCompleted() {
+        deal(827, 0);
+        lastScore = 0;  // as the timer saw it (the deal before was won too)
+        QTRY_COMPARE(bar().verdictText(), QStringLiteral("Winnable"));
+        core::Move move;
+        for (int moves = 0; moves < 1000 && !core::isWon(currentRules(), currentTable()); ++moves) {
+            tableSolver::tableChanged();
+            tableSolver::waitForSearch();
+            QVERIFY(tableSolver::nextMove(move));
+            playMove(move);
+        }
+        QVERIFY(core::isWon(currentRules(), currentTable()));
+        QTRY_COMPARE(gameLog[static_cast<size_t>(table.logIndex)].status, LogStatus::Completed);
+        QCOMPARE(bar().verdictText(), QStringLiteral("Won"));
     }
 
     void aKeyStopsTheDemo() {
@@ -170,12 +199,15 @@ private slots:
     }
 
     void anUnwinnableDealSaysSo() {
-        deal(813, 0);  // Fortress
-        QTRY_COMPARE(bar().verdictText(), QStringLiteral("Can no longer be won"));
+        deal(813, 0);  // Fortress, lost from its first table
+        QTRY_COMPARE(bar().verdictText(), QStringLiteral("Cannot be won"));
         window->action(Command::Hint)->trigger();
-        QCOMPARE(shown.size(), size_t(1));
+        window->action(Command::Demo)->trigger();
+        QCOMPARE(shown.size(), size_t(2));
         QCOMPARE(shown[0].caption, std::string("NO HINT."));
-        QCOMPARE(shown[0].text, std::string("This deal can no longer be won."));
+        QCOMPARE(shown[0].text, std::string("This deal cannot be won."));
+        QCOMPARE(shown[1].caption, std::string("NO DEMO."));
+        QCOMPARE(shown[1].text, shown[0].text);
         QVERIFY(!view::hintShown());
     }
 
@@ -198,6 +230,54 @@ private slots:
         QCOMPARE(tableSolver::searchesStarted(), started + 1);
         QTRY_COMPARE_WITH_TIMEOUT(tableSolver::searchesUnderWay(), 0, 2000);
         QCOMPARE(bar().verdictText(), QStringLiteral("Can no longer be won"));
+    }
+
+    void hintAtATableNothingDecidesGivesTheMostPromisingMove() {
+        // Spider: the solver does not decide this table within its limits.
+        deal(901, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(bar().verdictText(), QStringLiteral("Not decided"), 30000);
+        window->action(Command::Hint)->trigger();
+        QVERIFY(shown.empty());
+        QVERIFY(view::hintShown());
+        QCOMPARE(bar().currentMessage(), QStringLiteral("Not proven: the solver's best guess at a move towards a win"));
+        // Demo plays only what is proven.
+        window->action(Command::Demo)->trigger();
+        QVERIFY(!bar().demoRunning());
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown[0].caption, std::string("NO DEMO."));
+        QCOMPARE(movesMade(), 0);
+    }
+
+    void whereDidItGoWrongNamesTheMoveAndGoesBack() {
+        // Baker's Dozen 1 played at random: lost after these moves, and
+        // winnable after the seventh (as the review test finds it).
+        deal(816, 1);
+        std::mt19937 random(816);
+        for (int i = 0; i < 60; ++i) {
+            core::MoveList moves;
+            core::legalMoves(currentRules(), currentTable(), moves);
+            if (moves.size == 0) break;
+            playMove(moves.moves[random() % static_cast<unsigned>(moves.size)]);
+        }
+        const int played = movesMade();
+        QTRY_COMPARE_WITH_TIMEOUT(bar().verdictText(), QStringLiteral("Can no longer be won"), 10000);
+        // Hint says so and offers the review.
+        answer = IdYes;
+        window->action(Command::Hint)->trigger();
+        QCOMPARE(shown.size(), size_t(2));
+        QCOMPARE(shown[0].caption, std::string("NO HINT."));
+        QCOMPARE(shown[0].text, std::string("This deal can no longer be won.\n\nLook for the move that lost it?"));
+        QCOMPARE(shown[1].caption, std::string("WHERE IT WENT WRONG."));
+        QVERIFY2(shown[1].text.rfind("After 7 moves the deal could still be won. Move 8, moving the ", 0) == 0,
+                 shown[1].text.c_str());
+        QVERIFY(shown[1].text.find("instead keeps a win.\n\nGo back to the table after move 7?") != std::string::npos);
+        // Gone back as Undo goes: Redo makes the moves again.
+        QCOMPARE(movesMade(), 7);
+        QCOMPARE(redoCount(), played - 7);
+        QCOMPARE(bar().verdictText(), QStringLiteral("Winnable"));
+        QVERIFY(view::hintShown());
+        core::Move keeps;
+        QVERIFY(tableSolver::nextMove(keeps));
     }
 
     void winnableDealsOnlyDealsProvenWinnableNumbers() {

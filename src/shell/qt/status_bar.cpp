@@ -2,127 +2,67 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QProgressDialog>
-#include <functional>
-#include <thread>
+#include <algorithm>
 
 #include "core/moves.h"
 #include "model/catalogue.h"
+#include "model/score.h"
 #include "play/current.h"
 #include "play/pointer.h"
 #include "shell/history_recorder.h"
 #include "shell/menu.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_platform.h"
+#include "shell/qt/solver_progress.h"
 #include "shell/solver_service.h"
+#include "shell/table_review.h"
 #include "view/table_drawing.h"
 
 namespace korvat::qt {
 
 namespace {
 
+// Said in the bar while the hint shown is not proven to lead to a win.
+constexpr const char* kUnprovenHint = "Not proven: the solver's best guess at a move towards a win";
+
 // The bar of the main window; the solver's hooks reach it through this.
 SolverBar* bar = nullptr;
 
 // How often the bar looks at the table and the clock.
 constexpr int kPollMilliseconds = 250;
-// How long the search for a winnable deal runs before it shows its progress.
-constexpr int kProgressAfterMilliseconds = 500;
-
-bool isInput(QEvent::Type type) {
-    switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::Shortcut:
-        case QEvent::ShortcutOverride:
-        case QEvent::Wheel:
-        case QEvent::Close:  // the window is not closed under the search
-            return true;
-        default: return false;
-    }
+// Runs the search for a winnable deal with its progress shown.
+void searchWithProgress(WinnableSearch& search) {
+    ProgressWork work;
+    work.label = QStringLiteral("Looking for a deal that can be won...");
+    work.range = static_cast<int>(kWinnableTries);
+    work.run = [&search] { runWinnableSearch(search); };
+    work.done = [&search] { return search.done.load(std::memory_order_acquire); };
+    work.cancel = [&search] { search.stop.store(true); };
+    work.detail = [&search] {
+        return QStringLiteral("Game number %1").arg(search.trying.load(std::memory_order_relaxed));
+    };
+    work.value = [&search] { return static_cast<int>(search.tried.load(std::memory_order_relaxed)); };
+    runWithProgress(bar ? bar->window() : nullptr, work);
 }
 
-// Keeps every input but the progress dialog's from the program while the
-// search for a winnable deal runs: nothing else may change the game then.
-// Closing the main window meanwhile cancels the search, and the window
-// closes once it has stopped.
-class InputGate final : public QObject {
-public:
-    InputGate(QWidget* allowed, QWidget* mainWindow, std::function<void()> cancel)
-        : allowed_(allowed), main_(mainWindow), cancel_(std::move(cancel)) {
-        qApp->installEventFilter(this);
-    }
-    ~InputGate() override { qApp->removeEventFilter(this); }
-    bool closeWanted() const { return closeWanted_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        // The windows pass their input on to their widgets, which are judged.
-        if (!isInput(event->type()) || watched->isWindowType()) return false;
-        for (QObject* o = watched; o; o = o->parent())
-            if (o == allowed_) return false;
-        if (event->type() == QEvent::Close && watched == main_) {
-            closeWanted_ = true;
-            cancel_();
-            event->ignore();  // not now: once the search has stopped
-        }
-        return true;
-    }
-
-private:
-    QWidget* allowed_;
-    QWidget* main_;
-    std::function<void()> cancel_;
-    bool closeWanted_ = false;
-};
-
-// Runs the search on a thread of its own; the window stays drawn, and once
-// the search has taken longer than a moment a progress dialog with Cancel
-// shows how far it has come.
-void searchWithProgress(WinnableSearch& search) {
-    std::thread worker([&search] { runWinnableSearch(search); });
-    QWidget* main = bar ? bar->window() : nullptr;
-    QProgressDialog progress(main);
-    InputGate gate(&progress, main, [&search] { search.stop.store(true); });
-    progress.setWindowTitle(QStringLiteral("Korvat"));
-    progress.setLabelText(QStringLiteral("Looking for a deal that can be won..."));
-    progress.setRange(0, static_cast<int>(kWinnableTries));
-    progress.setMinimumDuration(kProgressAfterMilliseconds);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    // Not modal: the gate keeps the input from the main window, whose close
-    // button the window system would otherwise not pass on.
-    progress.setWindowModality(Qt::NonModal);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&search] { search.stop.store(true); });
-
-    QEventLoop loop;
-    QTimer tick;
-    tick.setInterval(20);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (search.done.load(std::memory_order_acquire)) {
-            loop.quit();
-            return;
-        }
-        progress.setLabelText(QStringLiteral("Looking for a deal that can be won...\nGame number %1")
-                                  .arg(search.trying.load(std::memory_order_relaxed)));
-        progress.setValue(static_cast<int>(search.tried.load(std::memory_order_relaxed)));
-    });
-    tick.start();
-    progress.setValue(0);  // starts the dialog's own clock
-    loop.exec();
-    // The program may be ending (its loops all quit): the search stops.
-    if (!search.done.load(std::memory_order_acquire)) search.stop.store(true);
-    worker.join();
-    // The dialog held the keys; the main window takes them back.
-    if (main && main->isVisible()) main->activateWindow();
-    if (gate.closeWanted() && main)
-        QTimer::singleShot(0, main, [main] { main->close(); });
+// Runs the review of a lost deal with its progress shown.
+void reviewWithProgress(ReviewJob& job) {
+    ProgressWork work;
+    work.label = QStringLiteral("Looking for the move that lost the deal...");
+    work.range = 1000;
+    work.run = [&job] { runReview(job); };
+    work.done = [&job] { return job.done.load(std::memory_order_acquire); };
+    work.cancel = [&job] { job.stop.store(true); };
+    work.detail = [&job] {
+        return QStringLiteral("%1 tables of the deal solved").arg(job.solved.load(std::memory_order_relaxed));
+    };
+    work.value = [&job] {
+        const int estimate = std::max(1, job.estimate.load(std::memory_order_relaxed));
+        return 1000 * job.solved.load(std::memory_order_relaxed) / estimate;
+    };
+    runWithProgress(bar ? bar->window() : nullptr, work);
 }
 
 }  // namespace
@@ -153,6 +93,8 @@ SolverBar::SolverBar(MainWindow* window) : QStatusBar(window), window_(window) {
         if (bar) QMetaObject::invokeMethod(bar, [] { bar->answerCame(); }, Qt::QueuedConnection);
     };
     waitForWinnableSearch = searchWithProgress;
+    waitForReview = reviewWithProgress;
+    wonByDemo = tableSolver::finishedByDemo;
     // The first search waits for the first table on the screen: a search
     // started before it would slow it down.
     connect(&window->table(), &TableWidget::firstTableShown, this, [this] {
@@ -162,6 +104,8 @@ SolverBar::SolverBar(MainWindow* window) : QStatusBar(window), window_(window) {
 
     if (QAction* a = window->action(Command::Hint)) connect(a, &QAction::triggered, this, &SolverBar::hint);
     if (QAction* a = window->action(Command::Demo)) connect(a, &QAction::triggered, this, &SolverBar::startDemo);
+    if (QAction* a = window->action(Command::WhereWrong))
+        connect(a, &QAction::triggered, this, &SolverBar::whereWrong);
     connect(&poll_, &QTimer::timeout, this, [this] {
         tableSolver::tableChanged();
         answerCame();
@@ -183,6 +127,8 @@ SolverBar::~SolverBar() {
     tableSolver::shutDown();
     tableSolver::searchEnded = nullptr;
     waitForWinnableSearch = nullptr;
+    waitForReview = nullptr;
+    if (wonByDemo == tableSolver::finishedByDemo) wonByDemo = nullptr;
     if (bar == this) bar = nullptr;
 }
 
@@ -195,6 +141,8 @@ void SolverBar::refresh() {
     const QString moves = QStringLiteral("Moves: %1").arg(movesMade());
     const uint32_t seconds = timePlayed() / 1000;
     const QString time = QStringLiteral("Time: %1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    // The words of an unproven hint go with its marks.
+    if (!currentMessage().isEmpty() && !view::hintShown()) clearMessage();
     // Only what changed is drawn again.
     if (verdict_->text() != verdict) verdict_->setText(verdict);
     if (moves_->text() != moves) moves_->setText(moves);
@@ -218,16 +166,40 @@ void SolverBar::answerCame() {
         hintWanted_ = false;
         hint();
     }
+    if (reviewWanted_ && tableSolver::verdict() != TableVerdict::Thinking && !carrying()) {
+        reviewWanted_ = false;
+        whereWrong();
+    }
+}
+
+void SolverBar::whereWrong() {
+    if (carrying()) return;
+    tableSolver::tableChanged();
+    if (tableSolver::verdict() == TableVerdict::Thinking) {
+        // Once the verdict has come.
+        reviewWanted_ = true;
+        tableSolver::searchIfNeeded();
+        return;
+    }
+    reviewWanted_ = false;
+    whereDidItGoWrong();
+    refresh();
 }
 
 void SolverBar::hint() {
     if (carrying()) return;
     core::Move move;
-    switch (hintMove(move)) {
+    bool proven = false;
+    switch (hintMove(move, proven)) {
         case HintAnswer::Move:
             hintWanted_ = false;
             historyRecorder::helpUsed(historyRecorder::Help::Hint);
             view::showHint(move);
+            // A move nothing proves yet is marked the same way and said to be so.
+            if (proven)
+                clearMessage();
+            else
+                showMessage(QString::fromLatin1(kUnprovenHint));
             break;
         case HintAnswer::Thinking: hintWanted_ = true; break;
         case HintAnswer::None:
@@ -250,16 +222,23 @@ void SolverBar::stopDemo() { demo_.stop(); }
 void SolverBar::demoStep() {
     if (!demo_.isActive() || carrying()) return;
     core::Move move;
-    switch (hintMove(move)) {
+    bool proven = false;
+    switch (hintMove(move, proven)) {
         case HintAnswer::Move:
+            if (!proven) {
+                // Demo plays only a line proven to win.
+                stopDemo();
+                explainNoHint(true);
+                break;
+            }
             view::clearHint();
             historyRecorder::helpUsed(historyRecorder::Help::Demo);
-            playMove(move);
+            tableSolver::playDemoMove(move);
             break;
         case HintAnswer::Thinking: break;  // the verdict comes first
         case HintAnswer::None:
             stopDemo();
-            if (currentGame && !core::isWon(currentRules(), currentTable())) explainNoHint();
+            if (currentGame && !core::isWon(currentRules(), currentTable())) explainNoHint(true);
             break;
     }
     refresh();

@@ -26,6 +26,8 @@ public:
     void startDemo();
     void stopDemo();
     bool demoRunning() const { return demo_.isActive(); }
+    // Where did it go wrong?: once the verdict has come, reviews the deal.
+    void whereWrong();
 
     // The texts shown (tests).
     QString verdictText() const;
@@ -52,6 +54,7 @@ private:
     QTimer poll_;
     QTimer demo_;
     bool hintWanted_ = false;
+    bool reviewWanted_ = false;
     bool searchQueued_ = false;
     // Searches wait for the first table on the screen, so as not to slow it.
     bool tableOnScreen_ = false;
