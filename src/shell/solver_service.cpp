@@ -429,6 +429,7 @@ void explainNoHint(bool forDemo) {
 // ---- Winnable deals only ----
 
 int32_t winnableDealsOnly = 0;
+uint32_t winnableAskAfterMs = 20'000;
 void (*waitForWinnableSearch)(WinnableSearch& search) = nullptr;
 
 namespace {
@@ -447,13 +448,24 @@ void writeWinnableSetting() {
 }
 
 void runWinnableSearch(WinnableSearch& s) {
-    uint32_t n = s.from;
-    for (uint32_t i = 0; i < kWinnableTries && !s.stop.load(std::memory_order_relaxed);
-         ++i, n += static_cast<uint32_t>(s.step)) {
+    const auto began = std::chrono::steady_clock::now();
+    const auto elapsedMs = [began] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
+    };
+    s.outOfTime = false;
+    const uint32_t first = s.tried.load(std::memory_order_relaxed);
+    for (uint32_t i = first; i < kWinnableTries && !s.stop.load(std::memory_order_relaxed); ++i) {
+        // At least one number each time it runs.
+        if (s.budgetMs != UINT32_MAX && i > first && elapsedMs() >= s.budgetMs) {
+            s.outOfTime = true;
+            break;
+        }
+        const uint32_t n = s.from + i * static_cast<uint32_t>(s.step);
         s.trying.store(n, std::memory_order_relaxed);
         const core::GameRules rules = core::makeRules(*s.game, s.options, n);
         const core::Table start = core::startTable(rules);
         solve::Result result = solve::solve(rules, start, searchLimits(kDealLimits), &s.stop);
+        if (s.stop.load(std::memory_order_relaxed)) break;
         s.tried.store(i + 1, std::memory_order_relaxed);
         if (result.verdict == solve::Verdict::Winnable) {
             s.found = true;
@@ -477,10 +489,22 @@ bool winnableDeal(uint32_t from, int step, uint32_t& number) {
     search.options = core::ruleOptions(prefs);
     search.from = from;
     search.step = step < 0 ? -1 : 1;
-    if (waitForWinnableSearch)
-        waitForWinnableSearch(search);
-    else
-        runWinnableSearch(search);
+    search.budgetMs = winnableAskAfterMs;
+    while (true) {
+        if (waitForWinnableSearch)
+            waitForWinnableSearch(search);
+        else
+            runWinnableSearch(search);
+        if (search.found || search.stop.load() || !search.outOfTime) break;
+        char text[240];
+        std::snprintf(text, sizeof text,
+                      "No deal that can be won has been found in %.0f seconds (%u game numbers tried).\n\n"
+                      "Deal game number %lu anyway? No goes on looking.",
+                      winnableAskAfterMs / 1000.0, static_cast<unsigned>(search.tried.load()),
+                      static_cast<unsigned long>(from));
+        if (platform().messageBox(text, "STILL LOOKING.", Mb::YesNo | Mb::IconQuestion) == IdYes) return true;
+        search.done.store(false);
+    }
     if (search.found) {
         number = search.number;
         tableSolver::offerVerdict(search.rules, search.table, search.result);

@@ -138,6 +138,10 @@ struct WinnableSearch {
     std::atomic<bool> done{false};       // set when it has ended
     std::atomic<uint32_t> tried{0};      // game numbers tried so far
     std::atomic<uint32_t> trying{0};     // the one being tried
+    // With a budget, the search gives up for now once it has run that long
+    // (outOfTime); run again, it goes on from where it stopped.
+    uint32_t budgetMs = UINT32_MAX;
+    bool outOfTime = false;
     bool found = false;
     uint32_t number = 0;
     core::GameRules rules;  // of the number found, with its table and line
@@ -148,6 +152,10 @@ struct WinnableSearch {
 constexpr uint32_t kWinnableTries = 1000;
 // Runs the search on the calling thread.
 void runWinnableSearch(WinnableSearch& search);
+// How long the search for a winnable deal holds the player before it asks
+// whether to deal the number asked for anyway or to go on looking: 20
+// seconds (tests make it shorter).
+extern uint32_t winnableAskAfterMs;
 // Set by the desktop program: runs the search without blocking its window
 // (a progress indication with Cancel once it takes longer than a moment)
 // and returns when it has ended. Without it the search runs in place.
@@ -155,7 +163,8 @@ extern void (*waitForWinnableSearch)(WinnableSearch& search);
 
 // The game number New, Page Up or Page Down should deal, from `from` in
 // steps of `step`: `from` itself while Winnable deals only is off, else the
-// first number whose deal is proved winnable. False when the search was
+// first number whose deal is proved winnable. Every 20 seconds without one
+// the player may have `from` dealt anyway. False when the search was
 // cancelled or found none (then says so): the deal on the table stays.
 bool winnableDeal(uint32_t from, int step, uint32_t& number);
 

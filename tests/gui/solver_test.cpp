@@ -90,6 +90,7 @@ private slots:
     void init() {
         test::startAsFirstRun(files);
         winnableDealsOnly = 0;
+        winnableAskAfterMs = 20'000;
         shown.clear();
         answer = IdNo;
         window = new MainWindow();
@@ -300,6 +301,29 @@ private slots:
         QCOMPARE(bar().verdictText(), QStringLiteral("Winnable"));
         QTest::keyClick(&window->table(), Qt::Key_PageUp);
         QVERIFY(gameNumber > dealt);
+        QVERIFY(provenWinnable(gameNumber));
+    }
+
+    void aLongSearchOffersToDealTheNumberAnyway() {
+        // Fortress 2 and 3 are lost from their first tables: with the
+        // question due at once, it comes after the first number tried.
+        winnableDealsOnly = -1;
+        winnableAskAfterMs = 0;
+        deal(813, 0);
+        window->platform().fixedClock = kClockForNumber2;
+        answer = IdYes;
+        window->action(Command::New)->trigger();
+        QCOMPARE(gameNumber, 2u);
+        QCOMPARE(shown.size(), size_t(1));
+        QCOMPARE(shown[0].caption, std::string("STILL LOOKING."));
+        QVERIFY2(shown[0].text.find("(1 game numbers tried).\n\nDeal game number 2 anyway? No goes on looking.") !=
+                     std::string::npos,
+                 shown[0].text.c_str());
+        // No: it goes on, asking again after each number, to a deal it proves winnable.
+        answer = IdNo;
+        window->action(Command::New)->trigger();
+        QVERIFY(gameNumber > 3);
+        QCOMPARE(shown.size(), size_t(1 + gameNumber - 2));
         QVERIFY(provenWinnable(gameNumber));
     }
 
