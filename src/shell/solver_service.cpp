@@ -119,7 +119,7 @@ struct State {
 State state;
 
 bool demoWon(const core::GameRules& rules, const core::Table& t) {
-    return state.demo.moving || (state.demo.valid && state.demo.table == t && sameRules(state.demo.rules, rules));
+    return state.demo.moving || (state.demo.valid && state.demo.table == t && (state.demo.rules == rules));
 }
 
 // What the status bar says of the table with the solver's verdict on it:
@@ -128,7 +128,7 @@ bool demoWon(const core::GameRules& rules, const core::Table& t) {
 TableVerdict shownFor(const core::GameRules& rules, const core::Table& t, solve::Verdict v) {
     if (core::isWon(rules, t)) return demoWon(rules, t) ? TableVerdict::FinishedByDemo : TableVerdict::Won;
     if (v != solve::Verdict::Unwinnable) return verdictOf(v);
-    if (state.lostDealKnown && sameRules(state.lostDeal, rules)) return TableVerdict::LostFromStart;
+    if (state.lostDealKnown && (state.lostDeal == rules)) return TableVerdict::LostFromStart;
     if (t == core::startTable(rules)) {
         state.lostDealKnown = true;
         state.lostDeal = rules;
@@ -227,7 +227,7 @@ void tableChanged() {
         return;
     }
     // Another action than Demo's: the table is no longer the demo's.
-    if (state.demo.valid && !state.demo.moving && (state.demo.table != t || !sameRules(state.demo.rules, rules)))
+    if (state.demo.valid && !state.demo.moving && (state.demo.table != t || !(state.demo.rules == rules)))
         state.demo.valid = false;
     Known& k = state.known;
     if (k.valid && k.rules == rules && k.table != t) {
@@ -343,7 +343,7 @@ void offerVerdict(const core::GameRules& rules, const core::Table& t, const solv
 
 const solve::Result* knownResult(size_t& movesAlong) {
     const Known& k = state.known;
-    if (!k.valid || !currentGame || carrying() || k.table != currentTable() || !sameRules(k.rules, currentRules()))
+    if (!k.valid || !currentGame || carrying() || k.table != currentTable() || !(k.rules == currentRules()))
         return nullptr;
     movesAlong = k.at;
     return &k.result;
