@@ -48,7 +48,10 @@ int glideFrames() {
     return 1 << (move + 4);
 }
 
+bool glidesCut = false;
+
 void glideTo(const Pile& target) {
+    if (glidesCut) return;  // the landing puts the cards in place
     int endX = target.x, endY = target.y;
     if (target.fan == Fan::Right) endX += target.count * table.fanStep;
     if (target.fan == Fan::Down) endY += target.count * table.fanStep;

@@ -54,5 +54,9 @@ extern void (*moveRecordedHook)();
 
 // The number of frames a glide takes with the current Move preference.
 int glideFrames();
+// While set, glides are cut short: the cards land at once. The window sets
+// it for an Undo or Redo whose key waited while the one before it played,
+// so that a burst of keys does not leave the table gliding after the last.
+extern bool glidesCut;
 
 }  // namespace korvat

@@ -25,8 +25,9 @@
 #include "model/preferences.h"
 #include "model/records.h"
 #include "model/score.h"
-#include "play/game.h"
 #include "play/card_moves.h"
+#include "play/current.h"
+#include "play/game.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
 #include "shell/qt/help_window.h"
@@ -405,6 +406,43 @@ private slots:
         QTest::keyClick(t, Qt::Key_N, Qt::ControlModifier);
         QTest::mouseRelease(t, Qt::LeftButton, Qt::NoModifier, onScreen(centreOfTop(6)));
         QCOMPARE(gameNumber, 7u);
+    }
+
+    // Undo keys pressed while the Undo before them still glides (their time
+    // stamps say so) take their moves back without glides, so that the table
+    // catches up with the keys; an Undo or a Redo on its own glides as before.
+    void burstOfUndoKeysCatchesUp() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        selectGame(845);  // La Belle Lucie 3: each of these moves glides
+        dealNumber(3);
+        const int line[][3] = {{18, 2, 3},  {9, 2, 0},  {21, 0, 7}, {20, 2, 18}, {19, 2, 4}, {19, 1, 10},
+                               {19, 0, 10}, {15, 2, 11}, {14, 2, 4}, {14, 1, 0},  {14, 0, 1}};
+        std::vector<core::Table> before;
+        for (const auto& m : line) {
+            before.push_back(currentTable());
+            playMove(core::Move::place(m[0], m[1], m[2]));
+        }
+        qt::QtPlatform& platform = window->platform();
+        platform.minimumFrameMilliseconds = 1;  // a glide outlasts the keys' milliseconds
+        int frames = platform.framesShown;
+        auto keys = [&](Qt::Key key, ulong stamp, int count) {
+            for (int i = 0; i < count; ++i)
+                if (!qt_sendShortcutOverrideEvent(window->windowHandle(), stamp + static_cast<ulong>(i), key,
+                                                  Qt::ControlModifier))
+                    return -1;  // the key gave no command
+            const int shown = platform.framesShown - frames;
+            frames = platform.framesShown;
+            return shown;
+        };
+        QCOMPARE(keys(Qt::Key_Z, 1000, 1), glideFrames());
+        QCOMPARE(keys(Qt::Key_Z, 1001, 8), 0);  // pressed while the first glided
+        QVERIFY(currentTable() == before[2]);
+        QCOMPARE(keys(Qt::Key_Y, 100000, 1), glideFrames());  // long after
+        QCOMPARE(keys(Qt::Key_Y, 100001, 3), 0);
+        QVERIFY(currentTable() == before[6]);
+        QCOMPARE(keys(Qt::Key_Z, 200000, 1), glideFrames());
+        QVERIFY(currentTable() == before[5]);
     }
 
     void timerRecognisesTheWin() {

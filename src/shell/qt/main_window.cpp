@@ -27,6 +27,7 @@
 #include "model/drawing.h"
 #include "model/preferences.h"
 #include "model/records.h"
+#include "play/card_moves.h"
 #include "play/keyboard.h"
 #include "play/pointer.h"
 #include "shell/menu.h"
@@ -493,11 +494,34 @@ QAction* MainWindow::action(int id) const {
 }
 
 void MainWindow::command(int id) {
-    if (!runCommand(id)) {
+    // Undo or Redo keys that came while an Undo or Redo before them played
+    // take their actions back (or make them again) without the glides, so
+    // that the table catches up with the keys; one Undo on its own glides.
+    glidesCut = (id == Command::Undo || id == Command::Redo) && keyWaited();
+    const bool goOn = runCommand(id);
+    glidesCut = false;
+    keyNoted_ = false;
+    commandEnded_ = inputClock_.elapsed();
+    if (!goOn) {
         close();
         return;
     }
     updateChecks();
+}
+
+void MainWindow::noteKey(const QEvent& event) {
+    const quint64 stamp = static_cast<const QKeyEvent&>(event).timestamp();
+    if (stamp == 0) return;  // made up by the program, not pressed
+    if (!inputClock_.isValid()) inputClock_.start();
+    const qint64 offset = inputClock_.elapsed() - static_cast<qint64>(stamp);
+    // A clock that went back (or the first key) starts the offset afresh.
+    if (stamp < lastStamp_ || lastStamp_ == 0 || offset < stampOffset_) stampOffset_ = offset;
+    lastStamp_ = stamp;
+    keyNoted_ = true;
+}
+
+bool MainWindow::keyWaited() const {
+    return keyNoted_ && commandEnded_ >= 0 && static_cast<qint64>(lastStamp_) + stampOffset_ < commandEnded_;
 }
 
 void MainWindow::updateChecks() {
@@ -545,6 +569,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A menu's key reaches its command as a shortcut, after this; a key the
+    // menus do not take, or the mouse, gives no command the time of a key.
+    if (event->type() == QEvent::ShortcutOverride)
+        noteKey(*event);
+    else if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+        keyNoted_ = false;
     // While cards are carried, no menu command and no key reaches the game,
     // but for the keys that carry them to the table.
     if (carrying()) {

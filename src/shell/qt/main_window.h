@@ -4,6 +4,7 @@
 // any other size to fill the window.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointF>
 #include <QRect>
@@ -109,6 +110,11 @@ private:
     void placeWindow();
     void savePlace();
     void shutDown();
+    // Notes when the key now being handled was pressed, by its time stamp.
+    void noteKey(const QEvent& event);
+    // The key that gave the command now run was pressed while the command
+    // before it still ran: it waited in the queue.
+    bool keyWaited() const;
 
     TableWidget* table_ = nullptr;
     std::unique_ptr<QtPlatform> platform_;
@@ -117,6 +123,14 @@ private:
     bool shutDown_ = false;
     // Width and height the menu bar adds to the table.
     QSize around_;
+    // Key time stamps (the window system's clock, in milliseconds) against
+    // this clock: the least difference seen between the two is taken as
+    // their offset, so a key's press is placed no earlier than it was.
+    QElapsedTimer inputClock_;
+    qint64 stampOffset_ = 0;
+    quint64 lastStamp_ = 0;
+    bool keyNoted_ = false;     // for the command now run, until it ends
+    qint64 commandEnded_ = -1;  // on inputClock_, when the last command ended
 };
 
 }  // namespace korvat::qt

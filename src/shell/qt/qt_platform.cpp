@@ -69,6 +69,7 @@ void QtPlatform::frameShown() {
     const qint64 left = minimumFrameMilliseconds - frameClock_.elapsed();
     if (left > 0) QThread::msleep(static_cast<unsigned long>(left));
     frameClock_.restart();
+    ++framesShown;
 }
 
 void QtPlatform::captureMouse(bool capture) { window_.captureMouse(capture); }

@@ -54,6 +54,8 @@ public:
     std::optional<uint32_t> fixedClock;
     // Each glide or animation frame stays on the screen at least this long.
     int minimumFrameMilliseconds = 4;
+    // The frames of glides and animations shown so far.
+    int framesShown = 0;
 
     // The window's first table is on the screen: the sound players may be made.
     void tableOnScreen();
