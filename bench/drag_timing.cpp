@@ -26,6 +26,7 @@
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_platform.h"
 #include "shell/solver_service.h"
+#include "view/pictures.h"
 
 namespace {
 
@@ -67,8 +68,16 @@ int main(int argc, char** argv) {
         window.resize(width, height);
         QElapsedTimer wait;
         wait.start();
-        while (window.size() != QSize(width, height) && wait.elapsed() < 2000)
+        // Until the window has its size and the table is composed at it.
+        const auto settled = [&] {
+            const korvat::qt::TableFit f = window.table().fit();
+            return window.size() == QSize(width, height) && !window.table().settling() &&
+                   korvat::view::windowSurface.width == f.width && korvat::view::windowSurface.height == f.height;
+        };
+        while (!settled() && wait.elapsed() < 2000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+            if (!window.table().settling()) window.table().repaint();
+        }
         window.table().repaint();
     }
     const korvat::qt::TableFit fit = window.table().fit();

@@ -80,6 +80,9 @@ class MainWindowTest : public QObject {
     void resizeTable(QSize size) {
         window->resize(window->size() - window->table().size() + size);
         QTRY_COMPARE(window->table().size(), size);
+        // Once the size has settled, the table is composed at it.
+        const qt::TableFit f = window->table().fit();
+        QTRY_COMPARE(QSize(view::windowSurface.width, view::windowSurface.height), QSize(f.width, f.height));
     }
     QString iniText() {
         QFile ini(files.filePath(QStringLiteral("korvat.ini")));

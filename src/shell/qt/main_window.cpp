@@ -195,6 +195,9 @@ TableWidget::TableWidget(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);  // moves while carrying arrive whether or not the pointer is grabbed
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] { update(); });
 }
 
 QSize TableWidget::sizeHint() const { return QSize(kClientWidth, kClientHeight); }
@@ -204,8 +207,10 @@ TableFit TableWidget::fit() const { return TableFit::of(size(), devicePixelRatio
 void TableWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const TableFit f = fit();
-    // The table composed at the size it is shown, once for each size.
-    if (!view::windowSurface.pixels.empty() &&
+    // The table composed at the size it is shown, once for each size; not
+    // at every step of a resize, which would make every picture anew each
+    // time: until the size has settled the table composed before is scaled.
+    if (!view::windowSurface.pixels.empty() && !settling() &&
         (view::windowSurface.width != f.width || view::windowSurface.height != f.height))
         view::redrawAtSize(f.width, f.height);
     QImage image = surfaceImage();
@@ -221,11 +226,18 @@ void TableWidget::paintEvent(QPaintEvent* event) {
         image.setDevicePixelRatio(f.ratio);
         painter.drawImage(target.topLeft(), image);
     } else {
-        // No memory for the picture at this size: the one there is, scaled.
+        // The size is settling, or there is no memory for the picture at
+        // this size: the one there is, scaled.
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(target, image);
     }
     reportFirstTable();
+}
+
+void TableWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The first table is composed at the window's first size at once.
+    if (shown_) settle_.start();
 }
 
 void TableWidget::paintMargins(QPainter& painter, const QRectF& target, const QRect& area) {
@@ -534,10 +546,12 @@ void MainWindow::showTableRect(int x, int y, int width, int height) {
     // the win animation run inside one event. The whole table brings the
     // margins with it, whose colour follows the table's background.
     const Surface& shown = view::windowSurface;
-    if (x <= 0 && y <= 0 && x + width >= shown.width && y + height >= shown.height)
+    const TableFit f = table_->fit();
+    if ((x <= 0 && y <= 0 && x + width >= shown.width && y + height >= shown.height) || shown.width != f.width ||
+        shown.height != f.height)  // the table at the size before, scaled to fill the table's place
         table_->repaint();
     else
-        table_->repaint(table_->fit().pictureRect(QRect(x, y, width, height)));
+        table_->repaint(f.pictureRect(QRect(x, y, width, height)));
 }
 
 void MainWindow::captureMouse(bool capture) {

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPointF>
 #include <QRect>
+#include <QTimer>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -52,6 +53,11 @@ public:
 
     TableFit fit() const;
     QSize sizeHint() const override;
+    // While the window's size is changing (and for kSettleMs after its last
+    // change) the table shown is the one composed at the size before,
+    // scaled; then it is composed at the size it is shown.
+    bool settling() const { return settle_.isActive(); }
+    static constexpr int kSettleMs = 100;
 
 signals:
     // The first table is on the screen: what the start has left for later
@@ -60,6 +66,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -74,6 +81,7 @@ private:
     void paintMargins(QPainter& painter, const QRectF& target, const QRect& area);
 
     bool shown_ = false;
+    QTimer settle_;
 };
 
 class MainWindow final : public QMainWindow {
