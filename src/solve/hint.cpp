@@ -14,15 +14,6 @@ bool isLegal(const core::GameRules& rules, const core::Table& table, const core:
     return std::find(every.begin(), every.end(), move) != every.end();
 }
 
-// TEMPORARY until Result carries the win finder's line.
-template <typename R>
-auto promisingLine(const R& r, int) -> decltype((r.promising)) { return r.promising; }
-template <typename R>
-const std::vector<core::Move>& promisingLine(const R&, long) {
-    static const std::vector<core::Move> none;
-    return none;
-}
-
 }  // namespace
 
 Hint hintFrom(const core::GameRules& rules, const core::Table& table, const Result& result, size_t at) {
@@ -48,7 +39,7 @@ Hint hintFrom(const core::GameRules& rules, const core::Table& table, const Resu
     // Nothing proven: the win finder's first step towards the most
     // promising table it reached, or, when it found none, the first move
     // the core lists.
-    const std::vector<core::Move>& guess = promisingLine(result, 0);
+    const std::vector<core::Move>& guess = result.promising;
     hint.move = !guess.empty() && isLegal(rules, table, guess.front()) ? guess.front() : *legal.begin();
     return hint;
 }
