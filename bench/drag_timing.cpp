@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "gui_test_support.h"
+#include "timing_report.h"
 #include "model/deck.h"
 #include "model/platform.h"
 #include "model/preferences.h"
@@ -29,13 +30,6 @@
 #include "view/pictures.h"
 
 namespace {
-
-void report(const char* what, std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&ms](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * static_cast<double>(ms.size())))]; };
-    std::printf("%-16s median %6.3f ms   90%% %6.3f ms   99%% %6.3f ms   worst %6.3f ms   (%zu steps)\n", what, at(0.5),
-                at(0.9), at(0.99), ms.back(), ms.size());
-}
 
 // Picks up the top card of the pile under `start`, moves it `steps` times
 // round a circle and lets it go where it was picked up; the time of each move.
@@ -128,7 +122,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    report("no search", idle);
-    report("search running", searching);
+    korvat::bench::reportTimes("no search", idle, "steps");
+    korvat::bench::reportTimes("search running", searching, "steps");
     return 0;
 }

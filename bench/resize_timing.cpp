@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gui_test_support.h"
+#include "timing_report.h"
 #include "model/platform.h"
 #include "shell/qt/main_window.h"
 #include "shell/qt/qt_platform.h"
@@ -36,13 +37,6 @@ public:
         return false;
     }
 };
-
-void report(const char* what, std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&ms](double q) { return ms[std::min(ms.size() - 1, static_cast<size_t>(q * static_cast<double>(ms.size())))]; };
-    std::printf("%-8s median %6.2f ms   90%% %6.2f ms   99%% %6.2f ms   worst %6.2f ms   (%zu rounds)\n", what, at(0.5),
-                at(0.9), at(0.99), ms.back(), ms.size());
-}
 
 }  // namespace
 
@@ -89,9 +83,9 @@ int main(int argc, char** argv) {
     }
     const korvat::qt::TableFit fit = window.table().fit();
     std::printf("window %dx%d, table shown at %dx%d\n", window.width(), window.height(), fit.width, fit.height);
-    report("resize", resize);
-    report("settled", settled);
-    report("repaint", repaint);
-    report("card", card);
+    korvat::bench::reportTimes("resize", resize, "rounds");
+    korvat::bench::reportTimes("settled", settled, "rounds");
+    korvat::bench::reportTimes("repaint", repaint, "rounds");
+    korvat::bench::reportTimes("card", card, "rounds");
     return 0;
 }

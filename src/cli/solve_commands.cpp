@@ -84,12 +84,6 @@ int threadsArgument(const Arguments& arguments, int fallback) {
     return static_cast<int>(n);
 }
 
-// The options of the commands that search: a session and the solver's limits.
-std::vector<Option> limitOptions() {
-    return sessionOptions({{"--max-states", true}, {"--max-ms", true}, {"--max-mb", true}, {"--cpu-ms", true},
-                           {"--threads", true}});
-}
-
 // The solver's limits, as --max-states, --max-ms, --max-mb and --cpu-ms
 // change them.
 solve::Limits limitsArgument(const Arguments& arguments, solve::Limits limits) {
@@ -101,6 +95,22 @@ solve::Limits limitsArgument(const Arguments& arguments, solve::Limits limits) {
         limits.maxMs = static_cast<uint32_t>(n);
         limits.processorTime = true;
     }
+    return limits;
+}
+
+// The session of a command that searches, checked, and the solver's
+// limits: `defaults` as --max-states, --max-ms, --max-mb, --cpu-ms and
+// --threads change them. One thread unless told, so that the same table
+// gives the same answer on every machine (the window searches on its cores
+// but one).
+solve::Limits readSearch(const std::vector<std::string>& args, const solve::Limits& defaults, Session& session) {
+    const Arguments arguments(args, 1,
+                              sessionOptions({{"--max-states", true}, {"--max-ms", true}, {"--max-mb", true},
+                                              {"--cpu-ms", true}, {"--threads", true}}));
+    session = readSession(arguments);
+    solve::Limits limits = limitsArgument(arguments, defaults);
+    limits.threads = threadsArgument(arguments, 1);
+    checkSession(session);
     return limits;
 }
 
@@ -118,11 +128,8 @@ int movesCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
-    const Arguments arguments(args, 1, limitOptions());
-    Session session = readSession(arguments);
-    solve::Limits limits = limitsArgument(arguments, solve::Limits{});
-    limits.threads = threadsArgument(arguments, 1);
-    checkSession(session);
+    Session session;
+    const solve::Limits limits = readSearch(args, solve::Limits{}, session);
     PlayedSession played(session);
     const solve::Result result = solve::solve(currentRules(), currentTable(), limits);
     std::string json = "{\"result\":";
@@ -138,13 +145,8 @@ int solveCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int hintCommand(const std::vector<std::string>& args, std::FILE* out) {
-    const Arguments arguments(args, 1, limitOptions());
-    Session session = readSession(arguments);
-    // One thread unless told, so that the same table gives the same answer
-    // on every machine; the window searches on its cores but one.
-    solve::Limits limits = limitsArgument(arguments, kBackgroundLimits);
-    limits.threads = threadsArgument(arguments, 1);
-    checkSession(session);
+    Session session;
+    const solve::Limits limits = readSearch(args, kBackgroundLimits, session);
     PlayedSession played(session);
     const core::GameRules rules = currentRules();
     const core::Table table = currentTable();
@@ -163,13 +165,8 @@ int hintCommand(const std::vector<std::string>& args, std::FILE* out) {
 }
 
 int reviewCommand(const std::vector<std::string>& args, std::FILE* out) {
-    const Arguments arguments(args, 1, limitOptions());
-    Session session = readSession(arguments);
-    // One thread unless told, so that the same table gives the same answer
-    // on every machine; the window searches on its cores but one.
-    solve::Limits limits = limitsArgument(arguments, kBackgroundLimits);
-    limits.threads = threadsArgument(arguments, 1);
-    checkSession(session);
+    Session session;
+    const solve::Limits limits = readSearch(args, kBackgroundLimits, session);
     PlayedSession played(session);
     const DealHistory history = dealHistory();
     const solve::Review review = solve::review(currentRules(), history.tables, limits);
