@@ -1,8 +1,9 @@
 // The core against the program: random play of every game, each move made
-// as the korvat-cli action a player would take, and each move `moves` lists
-// along the way, leaves the program's table where the core's apply leaves
-// its own; and `korvat-cli moves` lists every move the pointer can make,
-// each once.
+// as the korvat-cli action a player would take, each move `moves` lists
+// along the way, and the solver's lines through every redeal of the games
+// whose redeals gather cards at random, leave the program's table where the
+// core's apply leaves its own; and `korvat-cli moves` lists every move the
+// pointer can make, each once.
 #include <cctype>
 #include <random>
 #include <regex>
@@ -17,6 +18,7 @@
 #include "model/score.h"
 #include "play/current.h"
 #include "shell/commands.h"
+#include "solve/solver.h"
 #include "test_support.h"
 
 namespace korvat::test {
@@ -257,6 +259,57 @@ TEST_F(CliMoves, SolverLinesAndEveryMoveListedAlongThemReplay) {
         EXPECT_GT(listed, line.size()) << deal;
         EXPECT_TRUE(headless.messages.empty()) << deal << ": " << headless.messages[0].text;
     }
+}
+
+// In the games whose redeal gathers several piles in the deal generator's
+// pattern, the solver's winning lines from the rules made from the game
+// number alone (as the survey and the winnable-deals search make them),
+// played action by action, keep the program's table on the core's through
+// every redeal and win; after Restart the same line wins again.
+TEST_F(CliMoves, LinesThroughShuffledRedealsKeepTheCoresTablesAndWin) {
+    int lines = 0, redealtTwice = 0;
+    for (const GameEntry& game : gameCatalogue()) {
+        if (__builtin_popcountll(core::makeRules(game, {}, 0).gathered) < 2) continue;
+        for (uint32_t number = 0; number < 10; ++number) {
+            const core::GameRules rules = core::makeRules(game, {}, number);
+            const solve::Result r = solve::solve(rules, core::startTable(rules), {10'000, 600'000});
+            if (r.verdict != solve::Verdict::Winnable) continue;
+            ++lines;
+            std::string replay = "korvat-cli play " + std::to_string(game.commandId) + " " + std::to_string(number);
+            int redeals = 0;
+            for (const core::Move& m : r.line) {
+                replay += " " + cli::moveAction(m);
+                redeals += m.kind == core::Move::Redeal;
+            }
+            redealtTwice += redeals >= 2;
+            cli::Session s;
+            s.commandId = game.commandId;
+            s.number = number;
+            s.preferences = {{findPreferenceKey("Move"), 0}};
+            cli::playSession(s, headless);
+            for (const char* after : {"the deal", "Restart"}) {
+                ASSERT_TRUE(currentRules() == rules) << replay << ": the program's rules after " << after;
+                core::Table expected = core::startTable(rules);
+                for (size_t step = 0; step < r.line.size(); ++step) {
+                    cli::Session one;
+                    one.actions = {cli::moveAction(r.line[step])};
+                    try {
+                        cli::applyActions(one);
+                    } catch (const cli::BadInput& e) {
+                        FAIL() << e.message << " at action " << step << " after " << after << " of " << replay;
+                    }
+                    core::apply(rules, expected, r.line[step]);
+                    ASSERT_TRUE(currentTable() == expected) << "action " << step << " after " << after << " of "
+                                                            << replay << differences(currentTable(), expected);
+                }
+                scoreTick();
+                EXPECT_EQ(table.won, 1) << after << ": " << replay;
+                ASSERT_TRUE(commandRestart());
+                scoreTick();  // as the window's timer would, so that the next win is seen
+            }
+        }
+    }
+    EXPECT_GE(redealtTwice, 15) << lines << " lines: many of them redeal twice";
 }
 
 }  // namespace
