@@ -4,7 +4,7 @@
 // while it is not, on a real display (run it under Xvfb: xvfb-run -a -s
 // "-screen 0 1920x1200x24" korvat-drag-timing), in the window at its first
 // size or at the size given.
-// Klondike 2 keeps the solver busy for its whole time limit; Klondike 0 is
+// Klondike 10 keeps the solver busy for its whole time limit; Klondike 0 is
 // decided in a few milliseconds, so its drags run with no search at all.
 #include <QApplication>
 #include <QElapsedTimer>
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
         }
         dragRound(window, wasteCard(), steps / 4, idle);
 
-        deal(2);
+        deal(10);
         pressStock();
         QElapsedTimer wait;
         wait.start();
