@@ -215,7 +215,11 @@ bool end() {
 
 void tick() {
     if (!state.on) return;
-    if (state.status == Status::Closed) openHistory(state.mode == Mode::Batch ? kBatchWaitMs : 0);
+    // The window opens the history once it has a row to write, so that a
+    // window at rest holds none of the database (nor the library's pages).
+    const bool rowWaiting = !state.finished.empty() || (state.current.active && state.current.dirty);
+    if (state.status == Status::Closed && (state.mode == Mode::Batch || rowWaiting))
+        openHistory(state.mode == Mode::Batch ? kBatchWaitMs : 0);
     importLogOnce();
     writePending();
     showReport();

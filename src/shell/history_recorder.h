@@ -15,7 +15,8 @@
 namespace korvat::historyRecorder {
 
 enum class Mode {
-    // The desktop program: the history is opened at the first timer tick,
+    // The desktop program: the history is opened at the first timer tick
+    // with a deal's row to write (or when the statistics are asked for),
     // and a write never waits for another program's lock (a locked history
     // is written at a later tick).
     Window,
