@@ -48,7 +48,7 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
     kept.enter(canonicalKey(analysis_, root), 1, 0);
     beam_.assign(1, {root, 0});
     uint32_t best = 0;
-    int bestScore = promise(root) * 16;
+    int bestScore = findingPromise(root) * 16;
     uint32_t tick = 0;
     if (overMemory(findingBytes(kept, false), findingBytes(kept, true))) return finishFound(result, false, best, promising);
     while (!beam_.empty()) {
@@ -90,7 +90,7 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
                 if (tablesMet_ >= limits_.maxStates) return finishFound(result, false, best, promising);
                 ++tablesMet_;
                 // Ties fall by a hash of the table and the seed.
-                const int score = promise(child.table) * 16 +
+                const int score = findingPromise(child.table) * 16 +
                                   static_cast<int>(((child.key.a ^ seed_) * 0xff51afd7ed558ccdull >> 60));
                 uint32_t slot;
                 if (choices_.size() < room) {

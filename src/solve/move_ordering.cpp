@@ -13,6 +13,11 @@ namespace {
 
 // What a card lying in a run that moves together is worth to the search.
 constexpr int kOrderedWeight = 8;
+// The finder's weights (findingPromise) of a card in a run, of a card
+// that buries the cards under it, and of a card still in the stock.
+constexpr int kFinderOrderedWeight = 40;
+constexpr int kBuriedWeight = 15;
+constexpr int kStockWeight = 8;
 // The most a seeded search adds to a child's promise: ten cards home.
 constexpr int kShake = 600;
 
@@ -51,9 +56,13 @@ int Search::promise(const Table& t) const {
             if (runs && i > 0 && stateOf(c[i - 1]) == kFaceUp && continuesRun(pile, c[i - 1], c[i])) ++ordered;
         }
     }
-    // Cards of the round that wait to go home (roundWaitsHome_) count
-    // as home: each suit's cards from its next one while they lie in
-    // the round.
+    return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)) - 30 * down + kOrderedWeight * ordered;
+}
+
+// Cards of the round that wait to go home (roundCardsWaitHome_), which
+// count as home: each suit's cards from its next one while they lie in the
+// round.
+int Search::roundCardsReady(const Table& t) const {
     int ready = 0;
     if (roundCardsWaitHome_ && analysis_.stockRoundAt(t)) {
         uint64_t home = homeValues(t);
@@ -61,7 +70,47 @@ int Search::promise(const Table& t) const {
         for (uint64_t next; (next = ((home << 4) | 0xf) & ~home & round); home |= next)
             ready += __builtin_popcountll(next);
     }
-    return 60 * (cardsOnFoundations(rules_, t) + ready) - 30 * down + kOrderedWeight * ordered;
+    return ready;
+}
+
+// The win finder's estimate of progress, read from the rule data alone.
+// A beam compares tables that made as many steps, where most steps change
+// neither the cards home nor those face down; what tells them apart:
+// a card lying on one it could not have been built on buries the cards
+// under it; a card the stock still holds, where nothing gathers cards back
+// into it, is yet to land somewhere, mostly so (counted a little less, so
+// that a deal is made when nothing better is left); a card in a run that
+// moves together is on its way home (weighed more than for the exhaustive
+// search's order: a beam keeps no table that does not look better now).
+int Search::findingPromise(const Table& t) const {
+    int down = 0, ordered = 0, buried = 0, stocked = 0;
+    for (int p = 0; p < rules_.pileCount; ++p) {
+        const PileRules& pile = rules_.piles[p];
+        if (pile.has(PileFlags::foundation)) continue;
+        const int n = t.count(p);
+        if (pile.has(PileFlags::stock)) {
+            if (!rules_.gathered) stocked += n;
+            continue;
+        }
+        if (n == 0) continue;
+        const bool builds = pile.acceptCount != Accept::Nothing && pile.rankBuild != RankBuild::None;
+        const bool runs = analysis_.runPiles & bit(p);
+        const uint8_t* c = t.cards + t.begin(p);
+        down += stateOf(c[0]) == kFaceDown;
+        for (int i = 1; i < n; ++i) {
+            if (stateOf(c[i]) == kFaceDown) {
+                ++down;
+                continue;
+            }
+            if (stateOf(c[i - 1]) != kFaceUp) continue;
+            if (runs && continuesRun(pile, c[i - 1], c[i]))
+                ++ordered;
+            else if (builds && !(analysis_.buildsOn(p, valueOf(c[i - 1])) >> valueOf(c[i]) & 1))
+                ++buried;
+        }
+    }
+    return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)) - 30 * down + kFinderOrderedWeight * ordered -
+           kBuriedWeight * buried - kStockWeight * stocked;
 }
 
 int Search::moveScore(const Table& t, const Move& m) const {

@@ -219,6 +219,8 @@ private:
     void addRoundCandidate(const core::Table& t, uint16_t presses, int position, const core::Move& m, int value);
     int moveScore(const core::Table& t, const core::Move& m) const;
     int promise(const core::Table& t) const;
+    int findingPromise(const core::Table& t) const;
+    int roundCardsReady(const core::Table& t) const;
     int childRank(const Pending& child) const;
 
     const core::GameRules& rules_;

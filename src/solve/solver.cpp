@@ -133,6 +133,13 @@ public:
         return false;
     }
 
+    // Whether the exhaustive search alone has the time on one thread: from
+    // a table on the stock round, where the round's tables count as one,
+    // it decides nearly every deal in its time (Klondike with unlimited
+    // redeals: a share for the finder cost it proofs of lost deals and
+    // won next to none), so the finder is left out.
+    bool exhaustiveDecides() const { return analysis_.stockRoundAt(table_); }
+
     // One exhaustive search with what is left of the limits.
     Result lastSearch() {
         Limits rest = limits_;
@@ -253,7 +260,7 @@ Result solve(const GameRules& rules, const Table& table, const Limits& limits, c
     } else if (limits.threads > 1) {
         r = s->onThreads();
     } else if (!s->shortSearches(r)) {
-        if (!s->findWins(kFinderShare, r)) r = s->lastSearch();
+        if (s->exhaustiveDecides() || !s->findWins(kFinderShare, r)) r = s->lastSearch();
     }
     return s->finish(r);
 }
