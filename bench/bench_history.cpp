@@ -20,6 +20,7 @@
 #include "shell/history_recorder.h"
 #include "store/history.h"
 #include "store/history_stats.h"
+#include "sample_history.h"
 
 namespace korvat {
 namespace {
@@ -45,25 +46,7 @@ std::string bigHistory(const char* name) {
     }
     const std::string file = scratch + "/" + name + ".sqlite";
     if (::access(file.c_str(), F_OK) != 0) {
-        history::Database db;
-        std::string error;
-        if (db.open(file, 1000, error) != history::Outcome::Done) std::abort();
-        std::vector<history::DealRow> rows(kRows);
-        std::vector<history::DealRow*> pointers;
-        for (int i = 0; i < kRows; ++i) {
-            history::DealRow& r = rows[static_cast<size_t>(i)];
-            r.game = gameCatalogue()[static_cast<size_t>(i % 7 == 0 ? i % kGameCount : 26)].commandId;
-            r.number = static_cast<uint32_t>(i) * 2654435761u;
-            r.three = r.unlimit = r.hint = r.demo = r.undo = 0;
-            r.started = 1'600'000'000'000 + int64_t{i} * 600'000;
-            r.ended = r.started + 300'000;
-            r.timeMs = 300'000 - i % 1000;
-            r.moves = 100 + i % 50;
-            r.won = i % 3 != 0;
-            r.finish = r.won ? history::Finish::Won : history::Finish::Left;
-            pointers.push_back(&r);
-        }
-        if (db.write(pointers, error) != history::Outcome::Done) std::abort();
+        if (!bench::writeSampleHistory(file, kRows)) std::abort();
     }
     return file;
 }
@@ -83,13 +66,12 @@ void BM_recordDealEnd(benchmark::State& state) {
     prefs.Sound = 0;
     selectGame(827);
     historyRecorder::begin(path, historyRecorder::Mode::Window, false);
-    historyRecorder::tick();
     uint32_t number = 1;
     for (auto _ : state) {
         state.PauseTiming();
         startGame(number++);
         recordMove(*pileAt(1), *pileAt(0), 0);
-        historyRecorder::writePending();  // the row as the first move's tick writes it
+        historyRecorder::tick();  // the first move's tick: the history opened, the row written
         state.ResumeTiming();
         historyRecorder::beforeDeal(true);
         historyRecorder::writePending();

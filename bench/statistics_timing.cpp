@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui_test_support.h"
+#include "sample_history.h"
 #include "timing_report.h"
 #include "model/catalogue.h"
 #include "shell/qt/main_window.h"
@@ -22,30 +23,6 @@ namespace {
 
 constexpr int kRows = 100'000;
 
-// 100,000 finished deals over every game, most of them Klondike's, one
-// every ten minutes.
-bool makeHistory(const QString& path) {
-    korvat::history::Database db;
-    std::string error;
-    if (db.open(path.toStdString(), 1000, error) != korvat::history::Outcome::Done) return false;
-    std::vector<korvat::history::DealRow> rows(kRows);
-    std::vector<korvat::history::DealRow*> pointers;
-    for (int i = 0; i < kRows; ++i) {
-        korvat::history::DealRow& r = rows[static_cast<size_t>(i)];
-        r.game = i % 7 == 0 ? korvat::gameCatalogue()[static_cast<size_t>(i % korvat::kGameCount)].commandId : 827;
-        r.number = static_cast<uint32_t>(i) * 2654435761u;
-        r.three = r.unlimit = r.hint = r.demo = r.undo = 0;
-        r.started = 1'600'000'000'000 + int64_t{i} * 600'000;
-        r.ended = r.started + 300'000;
-        r.timeMs = 300'000 - i % 1000;
-        r.moves = 100 + i % 50;
-        r.won = i % 3 != 0;
-        r.finish = r.won ? korvat::history::Finish::Won : korvat::history::Finish::Left;
-        pointers.push_back(&r);
-    }
-    return db.write(pointers, error) == korvat::history::Outcome::Done;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,7 +31,7 @@ int main(int argc, char** argv) {
     QTemporaryDir folder;
     korvat::qt::MainWindow window;
     if (!korvat::test::showFirstWindow(folder, window)) return 1;
-    if (!makeHistory(folder.filePath(QStringLiteral("history.sqlite")))) {
+    if (!korvat::bench::writeSampleHistory(folder.filePath(QStringLiteral("history.sqlite")).toStdString(), kRows)) {
         std::fprintf(stderr, "the history could not be made\n");
         return 1;
     }
