@@ -3,6 +3,8 @@
 // built, spaces made).
 #include "solve/search.h"
 
+#include <algorithm>
+
 #include "core/actions.h"
 
 namespace korvat::solve {
@@ -18,6 +20,10 @@ constexpr int kOrderedWeight = 8;
 constexpr int kFinderOrderedWeight = 40;
 constexpr int kBuriedWeight = 15;
 constexpr int kStockWeight = 8;
+// And of a card lying above one that goes home before it: of its own suit
+// where the foundations keep to suits, of any suit (a lower rank) besides.
+constexpr int kBlockingWeight = 20;
+constexpr int kLaterWeight = 5;
 // The most a seeded search adds to a child's promise: ten cards home.
 constexpr int kShake = 600;
 
@@ -81,9 +87,13 @@ int Search::roundCardsReady(const Table& t) const {
 // into it, is yet to land somewhere, mostly so (counted a little less, so
 // that a deal is made when nothing better is left); a card in a run that
 // moves together is on its way home (weighed more than for the exhaustive
-// search's order: a beam keeps no table that does not look better now).
+// search's order: a beam keeps no table that does not look better now);
+// where the foundations tell the order cards go home in, a card lying
+// above one that goes home before it must be moved off first (for good
+// where its pile gives cards only to the foundations).
 int Search::findingPromise(const Table& t) const {
-    int down = 0, ordered = 0, buried = 0, stocked = 0;
+    int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0;
+    const int direction = analysis_.homeDirection;
     for (int p = 0; p < rules_.pileCount; ++p) {
         const PileRules& pile = rules_.piles[p];
         if (pile.has(PileFlags::foundation)) continue;
@@ -97,6 +107,18 @@ int Search::findingPromise(const Table& t) const {
         const bool runs = analysis_.runPiles & bit(p);
         const uint8_t* c = t.cards + t.begin(p);
         down += stateOf(c[0]) == kFaceDown;
+        if (direction) {
+            // The earliest place in the home order below each card, of its suit and of all.
+            int least[4] = {13, 13, 13, 13}, leastAll = 13;
+            for (int i = 0; i < n; ++i) {
+                const int v = valueOf(c[i]);
+                const int order = direction > 0 ? rankOf(v) : kHighestRank - rankOf(v);
+                if (analysis_.homeBySuit && least[suitOf(v)] < order) ++blocking;
+                else if (leastAll < order) ++later;
+                least[suitOf(v)] = std::min(least[suitOf(v)], order);
+                leastAll = std::min(leastAll, order);
+            }
+        }
         for (int i = 1; i < n; ++i) {
             if (stateOf(c[i]) == kFaceDown) {
                 ++down;
@@ -110,7 +132,7 @@ int Search::findingPromise(const Table& t) const {
         }
     }
     return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)) - 30 * down + kFinderOrderedWeight * ordered -
-           kBuriedWeight * buried - kStockWeight * stocked;
+           kBuriedWeight * buried - kStockWeight * stocked - kBlockingWeight * blocking - kLaterWeight * later;
 }
 
 int Search::moveScore(const Table& t, const Move& m) const {

@@ -20,6 +20,7 @@ RulesAnalysis::RulesAnalysis(const GameRules& r, bool prune) {
     findStockRound(r);
     findPlainPiles(r);
     findStuckCards(r);
+    findHomeOrder(r);
 }
 
 void RulesAnalysis::findInterchangeablePiles(const GameRules& r) {
@@ -248,6 +249,21 @@ void RulesAnalysis::findStuckCards(const GameRules& r) {
         for (int x = 0; x < 52; ++x)
             if (buildable[x] & (uint64_t{1} << v)) carriers[v] |= uint64_t{1} << x;
     }
+}
+
+void RulesAnalysis::findHomeOrder(const GameRules& r) {
+    int up = 0, down = 0, bySuit = 0, all = 0;
+    for (PileMask piles = r.foundations; piles; piles &= piles - 1) {
+        const PileRules& q = r.piles[__builtin_ctzll(piles)];
+        const bool ace = q.startCard == StartCard::AnyAce || (q.startCard >= 0 && q.startCard < 4);
+        const bool king = q.startCard == StartCard::AnyKing || (q.startCard >= 48 && q.startCard < 52);
+        ++all;
+        up += ace && q.rankBuild == RankBuild::Up;
+        down += king && q.rankBuild == RankBuild::Down;
+        bySuit += q.suitBuild == SuitBuild::SameSuit;
+    }
+    homeDirection = all && up == all ? 1 : all && down == all ? -1 : 0;
+    homeBySuit = homeDirection && bySuit == all;
 }
 
 }  // namespace korvat::solve

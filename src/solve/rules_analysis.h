@@ -53,6 +53,11 @@ struct RulesAnalysis {
     // cards can leave for home alone, and may be stuck so.
     core::PileMask homeOnlyPiles = 0;
     bool upInSuit = false;    // one deck, every foundation closed and built up in suit from an ace
+    // The order cards go home in, where the foundations tell it: every
+    // foundation built up by one from an ace (1), or down by one from a
+    // king (-1); else 0. `homeBySuit`: each foundation keeps to one suit.
+    int homeDirection = 0;
+    bool homeBySuit = false;
     uint64_t carriers[52];    // the values a card of value v could be built on
     uint64_t spaceTakes = 0;  // the values an empty pile could take
 
@@ -112,6 +117,7 @@ private:
     void findStockRound(const core::GameRules& r);
     void findPlainPiles(const core::GameRules& r);
     void findStuckCards(const core::GameRules& r);
+    void findHomeOrder(const core::GameRules& r);
 };
 
 }  // namespace korvat::solve
