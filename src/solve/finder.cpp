@@ -24,6 +24,7 @@ constexpr uint32_t kWidestBeam = 1u << 20;
 Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* promising, bool readsLost) {
     Result result;
     readsLost_ = readsLost;
+    finding_ = true;
     dropped_ = false;
     // A level's lists within half the memory, reserved whole: no more
     // tables a level than fit.

@@ -73,6 +73,10 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
         for (int v = 0; v < 52; ++v) buildable[v] |= buildsOn(p, v);
     }
     if (!closedFoundations) safeHomeMoves = false;
+    for (PileMask f = closedFoundations; f; f &= f - 1)
+        if (r.piles[__builtin_ctzll(f)].has(PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
+                                            PileFlags::acesOrBelowWasteTop))
+            guardedDiscards |= bit(__builtin_ctzll(f));
     // Waste piles a press deals more than one card onto: taking a card
     // off one changes which cards later presses show once it is gathered
     // again, so no card leaves one without a choice while a redeal may

@@ -32,6 +32,9 @@ struct RulesAnalysis {
     uint64_t buildable[52];                // the values that could be built on a card of value v
     core::PileMask closedFoundations = 0;  // foundations no card ever leaves
     core::PileMask keptForRedeal = 0;      // piles no card leaves without a choice while redeals remain
+    // Foundations no card leaves that take a card for a higher card of its
+    // suit on top of another pile (see Search::discardGuarded).
+    core::PileMask guardedDiscards = 0;
 
     // Foundations no card leaves and no rule reads below the top card: the
     // cards under the top are known from the other piles, and the order

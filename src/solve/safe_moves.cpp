@@ -55,6 +55,11 @@ void Search::makeForcedMoves(Table& t) {
                 again = true;
                 continue;
             }
+            if (finding_ && analysis_.guardedDiscards && stateOf(top) == kFaceUp &&
+                !pile.has(PileFlags::foundation) && discardGuarded(t, takes, p)) {
+                again = true;
+                continue;
+            }
             if (!analysis_.safeHomeMoves || stateOf(top) != kFaceUp || pile.has(PileFlags::foundation) ||
                 ((analysis_.keptForRedeal & bit(p)) && t.redealsLeft != 0))
                 continue;
@@ -89,6 +94,28 @@ void Search::makeForcedMoves(Table& t) {
             homeKnown = !again;
         }
     }
+}
+
+// The win finder's one forced move of its own: a top card a discard pile
+// takes because a higher card of its suit lies on top of another pile is
+// sent there. The higher card can do all the lower one could, for as long
+// as both lie uncovered, so keeping the lower one back almost never wins
+// a deal that sending it loses; almost, for a deal from the stock may
+// cover the higher card and the lower one be uncovered again, so the
+// exhaustive search, which must see every table, keeps the choice.
+bool Search::discardGuarded(Table& t, AcceptanceCache& takes, int p) {
+    const int v = valueOf(t.top(p));
+    if (!higherCardOnWasteTop(rules_, t, p, v)) return false;
+    for (PileMask f = analysis_.guardedDiscards; f; f &= f - 1) {
+        const int q = __builtin_ctzll(f);
+        if (!placeable(takes, p, q, v)) continue;
+        const Move m = Move::place(p, t.count(p) - 1, q);
+        apply(rules_, t, m);
+        forcedMoves_.push_back(m);
+        takes.forget();
+        return true;
+    }
+    return false;
 }
 
 // Whether the step, made from a table with no forced move left, leaves

@@ -188,6 +188,7 @@ private:
 
     // safe_moves.cpp: the forced moves made after every step.
     void makeForcedMoves(core::Table& t);
+    bool discardGuarded(core::Table& t, AcceptanceCache& takes, int p);
     bool leavesNoForcedMove(const core::Table& t, const Step& step, bool withRound, uint64_t home) const;
     bool nothingNeeds(int v, uint64_t home) const;
     bool homeIsNoChoice(AcceptanceCache& takes, uint64_t homeValues, int p, int q, int v) const;
@@ -262,6 +263,7 @@ private:
     std::vector<core::Move> choiceMoves_;
     std::vector<uint32_t> heap_;
     bool readsLost_ = false;
+    bool finding_ = false;  // this search is the win finder (findWin)
     bool dropped_ = false;
     bool outOfMemory_ = false;  // the finder left out a table it could have kept
 };
