@@ -51,8 +51,17 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
     uint32_t best = 0;
     int bestScore = findingPromise(root) * 16;
     uint32_t tick = 0;
+    // A beam that has found nothing more promising for as many levels as
+    // the game has cards wanders a plateau: the time is better spent on
+    // the next, wider beam.
+    const uint32_t stall = static_cast<uint32_t>(rules_.deckSize);
+    uint32_t level = 0, bestLevel = 0;
     if (overMemory(findingBytes(kept, false), findingBytes(kept, true))) return finishFound(result, false, best, promising);
     while (!beam_.empty()) {
+        if (++level - bestLevel > stall) {
+            dropped_ = true;
+            break;
+        }
         // The children of this level, the best kChoice * width of them kept
         // in a heap with the least promising on top.
         const size_t room = static_cast<size_t>(width) * kChoice;
@@ -133,7 +142,7 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
             beamMoves_.insert(beamMoves_.end(), choiceMoves_.begin() + c.movesBegin, choiceMoves_.begin() + c.movesEnd);
             beamNodes_.push_back({c.parent, c.via, begin, static_cast<uint32_t>(beamMoves_.size())});
             beam_.push_back({c.table, node});
-            if (c.score > bestScore) bestScore = c.score, best = node;
+            if (c.score > bestScore) bestScore = c.score, best = node, bestLevel = level;
         }
         if (kept.full()) break;
     }
