@@ -1,7 +1,8 @@
 // solve: short exhaustive searches in the Luby sequence of lengths, each
-// ordering near-equal moves a little differently (restarts), the win
-// finder's beam searches, then one exhaustive search with what is left;
-// on several threads, the finders beside the exhaustive searches.
+// ordering near-equal moves a little differently (restarts), a first look
+// by the win finder after the first of them, the finder's beam searches,
+// then one exhaustive search with what is left; on several threads, the
+// finders beside the exhaustive searches.
 #include "solve/solver.h"
 
 #include <algorithm>
@@ -51,6 +52,10 @@ constexpr uint32_t kWidestStart = 1u << 16;
 // where the exhaustive search seldom sees the end of a deal in its time.
 constexpr double kFinderShare = 0.5;
 constexpr double kFinderShareManyDecks = 0.75;
+// The share the finder takes after the first short search, before the
+// others: where its narrow beams win a deal at once, the answer comes in
+// milliseconds rather than after the short searches' quarter.
+constexpr double kFirstLook = 0.01;
 
 // The Luby sequence 1 1 2 1 1 2 4 1 1 2 1 1 2 4 8 ..., i from 1.
 uint64_t luby(uint64_t i) {
@@ -82,11 +87,13 @@ public:
     // at most a quarter of the limits. Each is complete in itself: one that
     // sees every table it can reach answers as surely as the last. They
     // share the tables seen, so that a table one search found lost no
-    // later one searches again. True when one answered.
-    bool shortSearches(Result& out) {
+    // later one searches again. True when one answered. With `count`,
+    // at most that many; a later call goes on with the next.
+    bool shortSearches(Result& out, uint64_t count = ~uint64_t{0}) {
         const uint64_t states = limits_.maxStates / kShortShare;
         const double ms = double(limits_.maxMs) / kShortShare;
-        for (uint64_t i = 1; number_ < TranspositionTable::kLastSearch; ++i, ++number_) {
+        for (; !shortDone_ && count > 0 && number_ < TranspositionTable::kLastSearch; ++luby_, ++number_, --count) {
+            const uint64_t i = luby_;
             Limits probe = limits_;
             probe.maxStates = kShortSearch * luby(i);
             probe.maxBytes = exhaustiveBytes();
@@ -101,27 +108,29 @@ public:
                 return true;
             }
             // Out of memory, or the tables seen full: so would the next be.
-            if (probing->outOfMemory() || seen_.full()) break;
+            if (probing->outOfMemory() || seen_.full()) shortDone_ = true;
         }
+        if (count > 0) shortDone_ = true;
         return false;
     }
 
     // The win finder for a share of what is left of the limits: beam
     // searches ever wider, each ordering ties by a seed of its own, until
     // one wins or a beam kept every table it met (a wider one would find
-    // no more). True when it won or was stopped.
+    // no more). A later call goes on from the beam the last one ended
+    // with, begun again if the share cut it short. True when it won or
+    // was stopped.
     bool findWins(double share, Result& out) {
         const uint64_t states = static_cast<uint64_t>(double(limits_.maxStates - used_) * share);
         const double until = elapsed() + (limits_.maxMs - elapsed()) * share;
         uint64_t found = 0;
-        uint32_t width = kFirstWidth;
-        for (uint64_t seed = 1; found < states && elapsed() < until; ++seed, width = std::min(width * 2, kWidestStart)) {
+        while (!finderDone_ && found < states && elapsed() < until) {
             Limits f = limits_;
             f.maxStates = states - found;
             f.maxMs = static_cast<uint32_t>(until - elapsed()) + 1;
             f.maxBytes = limits_.maxBytes / 2;
-            auto finder = search(f, seed);
-            Result r = finder->findWin(table_, width, &promising_, true);
+            auto finder = search(f, finderSeed_);
+            Result r = finder->findWin(table_, finderWidth_, &promising_, true);
             found += r.states;
             peak_ = std::max(peak_, r.bytes + seen_.bytes());
             if (r.verdict == Verdict::Winnable || stopped(stop_)) {
@@ -129,7 +138,10 @@ public:
                 out = std::move(r);
                 return true;
             }
-            if (finder->keptEveryTable() || finder->outOfMemory()) break;
+            if (finder->keptEveryTable() || finder->outOfMemory()) finderDone_ = true;
+            if (found >= states || elapsed() >= until) break;
+            ++finderSeed_;
+            finderWidth_ = std::min(finderWidth_ * 2, kWidestStart);
         }
         used_ += found;
         return false;
@@ -247,6 +259,13 @@ private:
     TranspositionTable seen_;
     double startMs_;
     uint32_t number_ = 1;
+    uint64_t luby_ = 1;  // the next short search's place in the Luby sequence
+    bool shortDone_ = false;
+    // The finder's next beam on this thread, and whether a beam has kept
+    // every table it met.
+    uint64_t finderSeed_ = 1;
+    uint32_t finderWidth_ = kFirstWidth;
+    bool finderDone_ = false;
     uint64_t used_ = 0;
     uint64_t peak_ = 0;  // the most memory held at once
     std::vector<Move> promising_;
@@ -261,9 +280,11 @@ Result solve(const GameRules& rules, const Table& table, const Limits& limits, c
         r = s->lastSearch();
     } else if (limits.threads > 1) {
         r = s->onThreads();
-    } else if (!s->shortSearches(r)) {
+    } else if (s->exhaustiveDecides()) {
+        if (!s->shortSearches(r)) r = s->lastSearch();
+    } else if (!s->shortSearches(r, 1) && !s->findWins(kFirstLook, r) && !s->shortSearches(r)) {
         const double share = rules.deckSize > 52 ? kFinderShareManyDecks : kFinderShare;
-        if (s->exhaustiveDecides() || !s->findWins(share, r)) r = s->lastSearch();
+        if (!s->findWins(share, r)) r = s->lastSearch();
     }
     return s->finish(r);
 }
