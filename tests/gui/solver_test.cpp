@@ -328,10 +328,10 @@ private slots:
     }
 
     void closingTheWindowWhileSearchingCancelsAndCloses() {
-        // Aces Up: no deal is proved winnable within the search's limits, so
-        // the search goes on and shows its progress.
+        // Alhambra: no deal is proved winnable within the search's limits,
+        // so the search goes on and shows its progress.
         winnableDealsOnly = -1;
-        deal(833, 7);
+        deal(919, 7);
         bool closed = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
