@@ -11,6 +11,14 @@ namespace korvat::solve {
 
 using namespace core;
 
+namespace {
+
+// Whether an empty pile with that start code takes only aces, or only kings.
+bool startsWithAce(int start) { return start == StartCard::AnyAce || (start >= 0 && start < 4); }
+bool startsWithKing(int start) { return start == StartCard::AnyKing || (start >= 48 && start < 52); }
+
+}  // namespace
+
 RulesAnalysis::RulesAnalysis(const GameRules& r, bool prune) {
     decks = r.deckSize / 52;
     rules = &r;
@@ -231,8 +239,8 @@ void RulesAnalysis::findStuckCards(const GameRules& r) {
     for (int p = 0; p < r.pileCount; ++p) {
         const PileRules& q = r.piles[p];
         if (q.has(PileFlags::foundation)) {
-            const bool ace = q.startCard == StartCard::AnyAce || (q.startCard >= 0 && q.startCard < 4);
-            upInSuit = upInSuit && ace && q.rankBuild == RankBuild::Up && q.suitBuild == SuitBuild::SameSuit;
+            upInSuit = upInSuit && startsWithAce(q.startCard) && q.rankBuild == RankBuild::Up &&
+                       q.suitBuild == SuitBuild::SameSuit;
         } else if (!(plainPiles & bit(p)) && !q.has(PileFlags::stock | PileFlags::waste)) {
             plainElsewhere = false;
         }
@@ -259,11 +267,9 @@ void RulesAnalysis::findHomeOrder(const GameRules& r) {
     int up = 0, down = 0, bySuit = 0, all = 0;
     for (PileMask piles = r.foundations; piles; piles &= piles - 1) {
         const PileRules& q = r.piles[__builtin_ctzll(piles)];
-        const bool ace = q.startCard == StartCard::AnyAce || (q.startCard >= 0 && q.startCard < 4);
-        const bool king = q.startCard == StartCard::AnyKing || (q.startCard >= 48 && q.startCard < 52);
         ++all;
-        up += ace && q.rankBuild == RankBuild::Up;
-        down += king && q.rankBuild == RankBuild::Down;
+        up += startsWithAce(q.startCard) && q.rankBuild == RankBuild::Up;
+        down += startsWithKing(q.startCard) && q.rankBuild == RankBuild::Down;
         bySuit += q.suitBuild == SuitBuild::SameSuit;
     }
     homeDirection = all && up == all ? 1 : all && down == all ? -1 : 0;
