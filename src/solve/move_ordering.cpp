@@ -24,6 +24,9 @@ constexpr int kStockWeight = 8;
 // where the foundations keep to suits, of any suit (a lower rank) besides.
 constexpr int kBlockingWeight = 20;
 constexpr int kLaterWeight = 5;
+// And of each place in the home order left below the earliest card of a
+// pile that stacks any card (RulesAnalysis::stackPiles).
+constexpr int kRoomWeight = 1;
 // The most a seeded search adds to a child's promise: ten cards home.
 constexpr int kShake = 600;
 
@@ -90,9 +93,12 @@ int Search::roundCardsReady(const Table& t) const {
 // search's order: a beam keeps no table that does not look better now);
 // where the foundations tell the order cards go home in, a card lying
 // above one that goes home before it must be moved off first (for good
-// where its pile gives cards only to the foundations).
+// where its pile gives cards only to the foundations), and a pile that
+// stacks any card takes without burying only cards that go home before
+// its earliest one: a card put on the pile whose earliest card is next
+// after it leaves the most room.
 int Search::findingPromise(const Table& t) const {
-    int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0;
+    int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0, room = 0;
     const int direction = analysis_.homeDirection;
     for (int p = 0; p < rules_.pileCount; ++p) {
         const PileRules& pile = rules_.piles[p];
@@ -102,7 +108,11 @@ int Search::findingPromise(const Table& t) const {
             if (!rules_.gathered) stocked += n;
             continue;
         }
-        if (n == 0) continue;
+        const bool stacks = analysis_.stackPiles & bit(p);
+        if (n == 0) {
+            if (stacks) room += 13;
+            continue;
+        }
         const bool builds = pile.acceptCount != Accept::Nothing && pile.rankBuild != RankBuild::None;
         const bool runs = analysis_.runPiles & bit(p);
         const uint8_t* c = t.cards + t.begin(p);
@@ -118,6 +128,7 @@ int Search::findingPromise(const Table& t) const {
                 least[suitOf(v)] = std::min(least[suitOf(v)], order);
                 leastAll = std::min(leastAll, order);
             }
+            if (stacks) room += leastAll;
         }
         for (int i = 1; i < n; ++i) {
             if (stateOf(c[i]) == kFaceDown) {
@@ -132,7 +143,8 @@ int Search::findingPromise(const Table& t) const {
         }
     }
     return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)) - 30 * down + kFinderOrderedWeight * ordered -
-           kBuriedWeight * buried - kStockWeight * stocked - kBlockingWeight * blocking - kLaterWeight * later;
+           kBuriedWeight * buried - kStockWeight * stocked - kBlockingWeight * blocking - kLaterWeight * later +
+           kRoomWeight * room;
 }
 
 int Search::moveScore(const Table& t, const Move& m) const {

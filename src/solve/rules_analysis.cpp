@@ -274,6 +274,11 @@ void RulesAnalysis::findHomeOrder(const GameRules& r) {
     }
     homeDirection = all && up == all ? 1 : all && down == all ? -1 : 0;
     homeBySuit = homeDirection && bySuit == all;
+    for (int p = 0; homeBySuit && p < r.pileCount; ++p) {
+        const PileRules& q = r.piles[p];
+        if (q.rankBuild == RankBuild::Any && q.acceptCount != Accept::Nothing && q.has(PileFlags::foundationOnly))
+            stackPiles |= bit(p);
+    }
 }
 
 }  // namespace korvat::solve

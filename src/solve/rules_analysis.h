@@ -61,6 +61,10 @@ struct RulesAnalysis {
     // king (-1); else 0. `homeBySuit`: each foundation keeps to one suit.
     int homeDirection = 0;
     bool homeBySuit = false;
+    // Piles that take any card and give cards only home, where the home
+    // order is known by suit: a pile's earliest card in that order bounds
+    // the cards it can still take without burying one.
+    core::PileMask stackPiles = 0;
     uint64_t carriers[52];    // the values a card of value v could be built on
     uint64_t spaceTakes = 0;  // the values an empty pile could take
 

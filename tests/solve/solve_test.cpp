@@ -370,6 +370,8 @@ TEST(Solver, TheFinderWinsOnlyByLinesThatWin) {
     // Where a higher card of the suit on top elsewhere sends a card to the
     // discard, the finder sends it there at once, and wins these.
     EXPECT_TRUE(wonGames.count(833) && wonGames.count(507)) << "Aces up and Stone Circle";
+    // Where piles stack any card, one is put where it leaves the most room.
+    EXPECT_TRUE(wonGames.count(834)) << "Strategy";
 }
 
 TEST(Solver, LimitsAndAStopEndTheSearch) {
