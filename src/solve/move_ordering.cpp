@@ -19,6 +19,9 @@ constexpr int kOrderedWeight = 8;
 // that buries the cards under it, and of a card still in the stock.
 constexpr int kFinderOrderedWeight = 40;
 constexpr int kBuriedWeight = 15;
+// And of a card that lies out of the run that would move with the card
+// under it, where its pile builds it there (another suit, in Spider).
+constexpr int kSplitWeight = 8;
 constexpr int kStockWeight = 8;
 // And of a card lying above one that goes home before it: of its own suit
 // where the foundations keep to suits, of any suit (a lower rank) besides.
@@ -86,8 +89,9 @@ int Search::roundCardsReady(const Table& t) const {
 // A beam compares tables that made as many steps, where most steps change
 // neither the cards home nor those face down; what tells them apart:
 // a card lying on one it could not have been built on buries the cards
-// under it; a card the stock still holds, where nothing gathers cards back
-// into it, is yet to land somewhere, mostly so (counted a little less, so
+// under it, and one lying out of the run that moves with the card under
+// it splits that run; a card the stock still holds, where nothing gathers
+// cards back into it, is yet to land somewhere, mostly so (counted a little less, so
 // that a deal is made when nothing better is left); a card in a run that
 // moves together is on its way home (weighed more than for the exhaustive
 // search's order: a beam keeps no table that does not look better now);
@@ -98,7 +102,7 @@ int Search::roundCardsReady(const Table& t) const {
 // its earliest one: a card put on the pile whose earliest card is next
 // after it leaves the most room.
 int Search::findingPromise(const Table& t) const {
-    int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0, room = 0;
+    int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0, room = 0, split = 0;
     const int direction = analysis_.homeDirection;
     for (int p = 0; p < rules_.pileCount; ++p) {
         const PileRules& pile = rules_.piles[p];
@@ -140,11 +144,13 @@ int Search::findingPromise(const Table& t) const {
                 ++ordered;
             else if (builds && !(analysis_.buildsOn(p, valueOf(c[i - 1])) >> valueOf(c[i]) & 1))
                 ++buried;
+            else if (runs)
+                ++split;
         }
     }
     return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)) - 30 * down + kFinderOrderedWeight * ordered -
            kBuriedWeight * buried - kStockWeight * stocked - kBlockingWeight * blocking - kLaterWeight * later +
-           kRoomWeight * room;
+           kRoomWeight * room - kSplitWeight * split;
 }
 
 int Search::moveScore(const Table& t, const Move& m) const {
