@@ -89,10 +89,11 @@ int Search::roundCardsReady(const Table& t) const {
 // A beam compares tables that made as many steps, where most steps change
 // neither the cards home nor those face down; what tells them apart:
 // a card lying on one it could not have been built on buries the cards
-// under it, and one lying out of the run that moves with the card under
-// it splits that run; a card the stock still holds, where nothing gathers
-// cards back into it, is yet to land somewhere, mostly so (counted a little less, so
-// that a deal is made when nothing better is left); a card in a run that
+// under it, and one its pile built there but out of the run that moves
+// with the card under it splits that run; a card the stock still holds,
+// where nothing gathers cards back into it, is yet to land somewhere,
+// mostly so (counted a little less, so that a deal is made when nothing
+// better is left); a card in a run that
 // moves together is on its way home (weighed more than for the exhaustive
 // search's order: a beam keeps no table that does not look better now);
 // where the foundations tell the order cards go home in, a card lying
@@ -144,7 +145,7 @@ int Search::findingPromise(const Table& t) const {
                 ++ordered;
             else if (builds && !(analysis_.buildsOn(p, valueOf(c[i - 1])) >> valueOf(c[i]) & 1))
                 ++buried;
-            else if (runs)
+            else if (builds && runs)
                 ++split;
         }
     }
