@@ -96,7 +96,8 @@ int Search::roundCardsReady(const Table& t) const {
 // better is left); a card in a run that
 // moves together is on its way home (weighed more than for the exhaustive
 // search's order: a beam keeps no table that does not look better now);
-// where the foundations tell the order cards go home in, a card lying
+// where the foundations tell the order cards go home in (where each suit
+// goes home both ways, as the foundations' tops tell it now), a card lying
 // above one that goes home before it must be moved off first (for good
 // where its pile gives cards only to the foundations), and a pile that
 // stacks any card takes without burying only cards that go home before
@@ -105,6 +106,14 @@ int Search::roundCardsReady(const Table& t) const {
 int Search::findingPromise(const Table& t) const {
     int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0, room = 0, split = 0;
     const int direction = analysis_.homeDirection;
+    const bool bothWays = analysis_.homeBothWays;
+    // With suits home both ways, the next rank each way of each suit.
+    int upNext[4] = {}, downNext[4] = {};
+    if (bothWays)
+        for (int s = 0; s < 4; ++s) {
+            upNext[s] = t.count(analysis_.upHome[s]);
+            downNext[s] = kHighestRank - t.count(analysis_.downHome[s]);
+        }
     for (int p = 0; p < rules_.pileCount; ++p) {
         const PileRules& pile = rules_.piles[p];
         if (pile.has(PileFlags::foundation)) continue;
@@ -122,13 +131,18 @@ int Search::findingPromise(const Table& t) const {
         const bool runs = analysis_.runPiles & bit(p);
         const uint8_t* c = t.cards + t.begin(p);
         down += stateOf(c[0]) == kFaceDown;
-        if (direction) {
+        if (direction || bothWays) {
             // The earliest place in the home order below each card, of its suit and of all.
             int least[4] = {13, 13, 13, 13}, leastAll = 13;
             for (int i = 0; i < n; ++i) {
                 const int v = valueOf(c[i]);
-                const int order = direction > 0 ? rankOf(v) : kHighestRank - rankOf(v);
-                if (analysis_.homeBySuit && least[suitOf(v)] < order) ++blocking;
+                const int r = rankOf(v);
+                int order = direction > 0 ? r : kHighestRank - r;
+                if (bothWays) {
+                    const int s = suitOf(v);
+                    order = std::min(r >= upNext[s] ? r - upNext[s] : 13, r <= downNext[s] ? downNext[s] - r : 13);
+                }
+                if ((analysis_.homeBySuit || bothWays) && least[suitOf(v)] < order) ++blocking;
                 else if (leastAll < order) ++later;
                 least[suitOf(v)] = std::min(least[suitOf(v)], order);
                 leastAll = std::min(leastAll, order);

@@ -274,6 +274,21 @@ void RulesAnalysis::findHomeOrder(const GameRules& r) {
     }
     homeDirection = all && up == all ? 1 : all && down == all ? -1 : 0;
     homeBySuit = homeDirection && bySuit == all;
+    if (!homeDirection && decks <= 2 && all == 8 && bySuit == all) {
+        int ups = 0, downs = 0;
+        for (PileMask piles = r.foundations; piles; piles &= piles - 1) {
+            const int p = __builtin_ctzll(piles);
+            const PileRules& q = r.piles[p];
+            if (q.rankBuild == RankBuild::Up && q.startCard >= 0 && q.startCard < 4) {
+                upHome[q.startCard] = p;
+                ups |= 1 << q.startCard;
+            } else if (q.rankBuild == RankBuild::Down && q.startCard >= 48 && q.startCard < 52) {
+                downHome[q.startCard - 48] = p;
+                downs |= 1 << (q.startCard - 48);
+            }
+        }
+        homeBothWays = ups == 15 && downs == 15;
+    }
     for (int p = 0; homeBySuit && p < r.pileCount; ++p) {
         const PileRules& q = r.piles[p];
         if (q.rankBuild == RankBuild::Any && q.acceptCount != Accept::Nothing && q.has(PileFlags::foundationOnly))

@@ -65,6 +65,12 @@ struct RulesAnalysis {
     // order is known by suit: a pile's earliest card in that order bounds
     // the cards it can still take without burying one.
     core::PileMask stackPiles = 0;
+    // One or two decks whose suits each go home both ways, one foundation
+    // up from the ace and one down from the king (upHome, downHome): a
+    // card's place in the home order is how far the nearer of the two
+    // that still wants it is from taking it.
+    bool homeBothWays = false;
+    int upHome[4], downHome[4];
     uint64_t carriers[52];    // the values a card of value v could be built on
     uint64_t spaceTakes = 0;  // the values an empty pile could take
 

@@ -372,15 +372,25 @@ TEST(Solver, TheFinderWinsOnlyByLinesThatWin) {
     EXPECT_TRUE(wonGames.count(833) && wonGames.count(507)) << "Aces up and Stone Circle";
     // Where piles stack any card, one is put where it leaves the most room.
     EXPECT_TRUE(wonGames.count(834)) << "Strategy";
+    // Where each suit goes home both ways, a card's place in the home order
+    // is read from the foundations' tops.
+    const core::GameRules colorado = rulesOf(903, 2);
+    const solve::RulesAnalysis analysis(colorado, true);
+    solve::TranspositionTable seen(0, 0);
+    for (const uint64_t seed : {1, 3}) {
+        solve::Search finder(colorado, analysis, {100'000, 60'000}, nullptr, seen, 1, seed);
+        EXPECT_EQ(finder.findWin(core::startTable(colorado), 16, nullptr, false).verdict, solve::Verdict::Winnable)
+            << "Colorado 2, seed " << seed;
+    }
 }
 
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 202 with unlimited redeals is lost, which takes millions of
-    // tables to show: no order of the moves answers it sooner. Spider 0
+    // tables to show: no order of the moves answers it sooner. Alhambra 0
     // keeps the finder busy as long as it is let.
     for (const int threads : {1, 2}) {
-        for (const int id : {827, 901}) {
-            const core::GameRules rules = rulesOf(id, id == 827 ? 202 : 0, {false, true});
+        for (const int id : {827, 919}) {
+            const core::GameRules rules = rulesOf(id, id == 827 ? 202 : 0, {false, id == 827});
             const core::Table start = core::startTable(rules);
             solve::Limits limits{5000, 60'000};
             limits.threads = threads;
