@@ -48,10 +48,12 @@ constexpr int kShortShare = 4;
 constexpr uint32_t kFirstWidth = 64;
 constexpr uint32_t kWidestStart = 1u << 16;
 // The share of what the short searches leave that the finder takes on one
-// thread, before the last exhaustive search: more with two decks or more,
-// where the exhaustive search seldom sees the end of a deal in its time.
+// thread, before the last exhaustive search: more with two decks, where
+// the exhaustive search seldom sees the end of a deal in its time, and
+// nearly all with more, where it never does.
 constexpr double kFinderShare = 0.5;
-constexpr double kFinderShareManyDecks = 0.75;
+constexpr double kFinderShareTwoDecks = 0.75;
+constexpr double kFinderShareManyDecks = 0.95;
 // The share the finder takes after the first short search, before the
 // others: where its narrow beams win a deal at once, the answer comes in
 // milliseconds rather than after the short searches' quarter.
@@ -283,7 +285,9 @@ Result solve(const GameRules& rules, const Table& table, const Limits& limits, c
     } else if (s->exhaustiveDecides()) {
         if (!s->shortSearches(r)) r = s->lastSearch();
     } else if (!s->shortSearches(r, 1) && !s->findWins(kFirstLook, r) && !s->shortSearches(r)) {
-        const double share = rules.deckSize > 52 ? kFinderShareManyDecks : kFinderShare;
+        const double share = rules.deckSize > 104  ? kFinderShareManyDecks
+                             : rules.deckSize > 52 ? kFinderShareTwoDecks
+                                                   : kFinderShare;
         if (!s->findWins(share, r)) r = s->lastSearch();
     }
     return s->finish(r);
