@@ -188,8 +188,15 @@ void RulesAnalysis::findStockRound(const GameRules& r) {
             w.removal == Removal::TopCard && !w.has(PileFlags::anySingleCard | PileFlags::waitReservesToTake) &&
             r.gathered == bit(waste) && !r.fourSuits && !r.suiteRuns && !r.straightRuns && !r.groupables &&
             !(r.fillers & (bit(stock) | bit(waste))) && !(r.reserves & (bit(stock) | bit(waste)));
-        for (int p = 0; p < r.pileCount; ++p)
-            if (r.piles[p].flags & kReadsOtherPiles) hasStockRound = false;
+        // A rule that reads the waste's top card tells the round's tables
+        // apart; one that reads which ranks the pile above holds does not,
+        // unless that pile is the stock or the waste (Osmosis reads its
+        // foundations, which the round leaves as they are).
+        for (int p = 0; p < r.pileCount; ++p) {
+            const uint32_t reads = r.piles[p].flags & kReadsOtherPiles;
+            const bool roundAbove = p == stock + 1 || p == waste + 1;
+            if (reads & ~PileFlags::rankOfPileAbove || (reads && roundAbove)) hasStockRound = false;
+        }
     }
 }
 
