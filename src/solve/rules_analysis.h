@@ -70,7 +70,7 @@ struct RulesAnalysis {
     // card's place in the home order is how far the nearer of the two
     // that still wants it is from taking it.
     bool homeBothWays = false;
-    int upHome[4], downHome[4];
+    int upHome[4] = {}, downHome[4] = {};
     uint64_t carriers[52];    // the values a card of value v could be built on
     uint64_t spaceTakes = 0;  // the values an empty pile could take
 
