@@ -271,31 +271,27 @@ void RulesAnalysis::findStuckCards(const GameRules& r) {
 }
 
 void RulesAnalysis::findHomeOrder(const GameRules& r) {
-    int up = 0, down = 0, bySuit = 0, all = 0;
+    // Foundations up from an ace and down from a king, and with their suit
+    // told (a given ace or king), the suits that have each.
+    int up = 0, down = 0, bySuit = 0, all = 0, upSuits = 0, downSuits = 0;
     for (PileMask piles = r.foundations; piles; piles &= piles - 1) {
-        const PileRules& q = r.piles[__builtin_ctzll(piles)];
+        const int p = __builtin_ctzll(piles);
+        const PileRules& q = r.piles[p];
         ++all;
         up += startsWithAce(q.startCard) && q.rankBuild == RankBuild::Up;
         down += startsWithKing(q.startCard) && q.rankBuild == RankBuild::Down;
         bySuit += q.suitBuild == SuitBuild::SameSuit;
+        if (q.rankBuild == RankBuild::Up && q.startCard >= 0 && q.startCard < 4) {
+            upHome[q.startCard] = p;
+            upSuits |= 1 << q.startCard;
+        } else if (q.rankBuild == RankBuild::Down && q.startCard >= 48 && q.startCard < 52) {
+            downHome[q.startCard - 48] = p;
+            downSuits |= 1 << (q.startCard - 48);
+        }
     }
     homeDirection = all && up == all ? 1 : all && down == all ? -1 : 0;
     homeBySuit = homeDirection && bySuit == all;
-    if (!homeDirection && decks <= 2 && all == 8 && bySuit == all) {
-        int ups = 0, downs = 0;
-        for (PileMask piles = r.foundations; piles; piles &= piles - 1) {
-            const int p = __builtin_ctzll(piles);
-            const PileRules& q = r.piles[p];
-            if (q.rankBuild == RankBuild::Up && q.startCard >= 0 && q.startCard < 4) {
-                upHome[q.startCard] = p;
-                ups |= 1 << q.startCard;
-            } else if (q.rankBuild == RankBuild::Down && q.startCard >= 48 && q.startCard < 52) {
-                downHome[q.startCard - 48] = p;
-                downs |= 1 << (q.startCard - 48);
-            }
-        }
-        homeBothWays = ups == 15 && downs == 15;
-    }
+    homeBothWays = !homeDirection && decks <= 2 && all == 8 && bySuit == all && upSuits == 15 && downSuits == 15;
     for (int p = 0; homeBySuit && p < r.pileCount; ++p) {
         const PileRules& q = r.piles[p];
         if (q.rankBuild == RankBuild::Any && q.acceptCount != Accept::Nothing && q.has(PileFlags::foundationOnly))
