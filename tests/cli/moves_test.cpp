@@ -30,7 +30,8 @@ std::string differences(const core::Table& program, const core::Table& core) {
     auto cards = [](const core::Table& t, int p) {
         std::string c;
         for (int k = 0; k < t.count(p); ++k)
-            c += " " + std::to_string(core::valueOf(t.card(p, k))) + "/" + std::to_string(core::stateOf(t.card(p, k)));
+            c.append(" ").append(std::to_string(core::valueOf(t.card(p, k)))).append("/").append(
+                std::to_string(core::stateOf(t.card(p, k))));
         return c;
     };
     for (int p = 0; p < core.pileCount; ++p)
@@ -279,7 +280,7 @@ TEST_F(CliMoves, LinesThroughShuffledRedealsKeepTheCoresTablesAndWin) {
             std::string replay = "korvat-cli play " + std::to_string(game.commandId) + " " + std::to_string(number);
             int redeals = 0;
             for (const core::Move& m : r.line) {
-                replay += " " + cli::moveAction(m);
+                replay.append(" ").append(cli::moveAction(m));
                 redeals += m.kind == core::Move::Redeal;
             }
             redealtTwice += redeals >= 2;
