@@ -150,8 +150,10 @@ void Search::dropLastPending(size_t& pending, const Pending& child) {
     --pending;
 }
 
-// The child's key, the slot it goes to fetched ahead of the lookup.
+// The child's key, the slot it goes to fetched ahead of the lookup. The
+// finder makes the keys itself, of only the children it may keep.
 void Search::keyAndPrefetch(Pending& child) {
+    if (finding_) return;
     child.key = canonicalKey(analysis_, child.table);
     seen_.prefetch(child.key);
 }

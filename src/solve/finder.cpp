@@ -3,6 +3,7 @@
 // children of the level before and drops the rest, so it may miss a win
 // and never proves a deal lost; it only reads the tables marked lost.
 #include <algorithm>
+#include <cstdint>
 
 #include "core/actions.h"
 #include "solve/search.h"
@@ -18,6 +19,10 @@ namespace {
 constexpr uint32_t kChoice = 2;
 // The most tables a level keeps.
 constexpr uint32_t kWidestBeam = 1u << 20;
+// The most the tie break adds to a child's score, and the mark of a child
+// dropped before it was keyed.
+constexpr int kTieBreak = 15;
+constexpr int kDropped = INT32_MIN;
 
 }  // namespace
 
@@ -93,15 +98,32 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
                 return finishFound(result, true, entry.node, nullptr, &c.via, forcedMoves_.data() + c.forcedBegin,
                                    c.forcedEnd - c.forcedBegin);
             }
+            // Only a child that may beat the least promising one kept is
+            // keyed (ties fall by at most kTieBreak): its slots in the
+            // tables of keys are fetched while the next is keyed.
+            for (size_t i = 0; i < pending; ++i) {
+                Pending& child = pending_[i];
+                child.promise = findingPromise(child.table) * 16;
+                if (choices_.size() >= room && child.promise + kTieBreak <= choices_[heap_.front()].score) {
+                    child.promise = kDropped;
+                    continue;
+                }
+                child.key = canonicalKey(analysis_, child.table);
+                kept.prefetch(child.key);
+                if (readsLost_) seen_.prefetch(child.key);
+            }
             for (size_t i = 0; i < pending; ++i) {
                 const Pending& child = pending_[i];
+                if (child.promise == kDropped) {
+                    dropped_ = true;
+                    continue;
+                }
                 if (kept.markOf(child.key) != TranspositionTable::kNew) continue;
                 if (readsLost_ && seen_.markOf(child.key) == TranspositionTable::kLost) continue;
                 if (tablesMet_ >= limits_.maxStates) return finishFound(result, false, best, promising);
                 ++tablesMet_;
                 // Ties fall by a hash of the table and the seed.
-                const int score = findingPromise(child.table) * 16 +
-                                  static_cast<int>(((child.key.a ^ seed_) * 0xff51afd7ed558ccdull >> 60));
+                const int score = child.promise + static_cast<int>(((child.key.a ^ seed_) * 0xff51afd7ed558ccdull >> 60));
                 uint32_t slot;
                 if (choices_.size() < room) {
                     slot = static_cast<uint32_t>(choices_.size());

@@ -92,6 +92,7 @@ private:
         Step step;
         uint32_t forcedBegin, forcedEnd;
         int score;
+        int promise;  // the finder's: findingPromise of the table, scaled, or kDropped
     };
     // What the piles take as forced moves make a table, each pile asked
     // once until the next move.
