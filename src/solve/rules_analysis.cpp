@@ -85,6 +85,9 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
         if (r.piles[__builtin_ctzll(f)].has(PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
                                             PileFlags::acesOrBelowWasteTop))
             guardedDiscards |= bit(__builtin_ctzll(f));
+    needlessDiscards = guardedDiscards && !r.fourSuits && !r.suiteRuns && !r.straightRuns;
+    for (int p = 0; p < r.pileCount; ++p)
+        if (r.piles[p].has(PileFlags::rankOfPileAbove)) needlessDiscards = false;
     // Waste piles a press deals more than one card onto: taking a card
     // off one changes which cards later presses show once it is gathered
     // again, so no card leaves one without a choice while a redeal may

@@ -35,6 +35,11 @@ struct RulesAnalysis {
     // Foundations no card leaves that take a card for a higher card of its
     // suit on top of another pile (see Search::discardGuarded).
     core::PileMask guardedDiscards = 0;
+    // Where those discards are the only rule that reads other piles' cards:
+    // a card that no lower card of its suit left outside the foundations
+    // could ever want as its higher card is sent there by both searches
+    // (see Search::discardNeedless).
+    bool needlessDiscards = false;
 
     // Foundations no card leaves and no rule reads below the top card: the
     // cards under the top are known from the other piles, and the order

@@ -55,8 +55,8 @@ void Search::makeForcedMoves(Table& t) {
                 again = true;
                 continue;
             }
-            if (finding_ && analysis_.guardedDiscards && stateOf(top) == kFaceUp &&
-                !pile.has(PileFlags::foundation) && discardGuarded(t, takes, p)) {
+            if (analysis_.guardedDiscards && stateOf(top) == kFaceUp && !pile.has(PileFlags::foundation) &&
+                ((finding_ && discardGuarded(t, takes, p)) || discardNeedless(t, takes, p))) {
                 again = true;
                 continue;
             }
@@ -105,7 +105,26 @@ void Search::makeForcedMoves(Table& t) {
 // exhaustive search, which must see every table, keeps the choice.
 bool Search::discardGuarded(Table& t, AcceptanceCache& takes, int p) {
     const int v = valueOf(t.top(p));
-    if (!higherCardOnWasteTop(rules_, t, p, v)) return false;
+    return higherCardOnWasteTop(rules_, t, p, v) && sendToDiscard(t, takes, p, v);
+}
+
+// The forced discard of both searches: a top card that the discard piles
+// take, where every lower card of its suit is home for good and nothing
+// builds on it. It can then only ever be the higher card for no card, and
+// the table without it can do all the table with it could.
+bool Search::discardNeedless(Table& t, AcceptanceCache& takes, int p) {
+    if (!analysis_.needlessDiscards) return false;
+    const int v = valueOf(t.top(p));
+    const uint64_t lower = ((uint64_t{1} << (4 * rankOf(v))) - 1) & (0x1111111111111ull << suitOf(v));
+    const uint64_t home = homeValues(t);
+    if ((lower | analysis_.buildable[v]) & ~home) return false;
+    const int n = t.count(p);
+    if (n == 1 && (rules_.spaces & bit(p)) && rules_.fillers) return false;  // the space would be filled
+    return findPickCard(rules_, t, p, n - 1) == n - 1 && sendToDiscard(t, takes, p, v);
+}
+
+// Sends the top card of p, of value v, to the first discard pile that takes it.
+bool Search::sendToDiscard(Table& t, AcceptanceCache& takes, int p, int v) {
     for (PileMask f = analysis_.guardedDiscards; f; f &= f - 1) {
         const int q = __builtin_ctzll(f);
         if (!placeable(takes, p, q, v)) continue;

@@ -190,6 +190,8 @@ private:
     // safe_moves.cpp: the forced moves made after every step.
     void makeForcedMoves(core::Table& t);
     bool discardGuarded(core::Table& t, AcceptanceCache& takes, int p);
+    bool discardNeedless(core::Table& t, AcceptanceCache& takes, int p);
+    bool sendToDiscard(core::Table& t, AcceptanceCache& takes, int p, int v);
     bool leavesNoForcedMove(const core::Table& t, const Step& step, bool withRound, uint64_t home) const;
     bool nothingNeeds(int v, uint64_t home) const;
     bool homeIsNoChoice(AcceptanceCache& takes, uint64_t homeValues, int p, int q, int v) const;

@@ -128,6 +128,29 @@ core::Table smallGolf(const core::GameRules& rules) {
     return t;
 }
 
+// Aces up made small: after `deals` deals, the cards below rank `lowest`
+// already discarded, wherever they lay (so that a card is often the lowest
+// of its suit left, and goes to the discard without a choice).
+core::Table smallAcesUp(const core::GameRules& rules, int deals, int lowest) {
+    core::Table t = core::startTable(rules);
+    const int stock = rules.pileCount - 1;
+    for (int i = 0; i < deals; ++i) core::apply(rules, t, core::Move::deal(stock));
+    uint8_t home[52];
+    int n = 0;
+    for (int p = 1; p < rules.pileCount; ++p) {
+        uint8_t kept[52];
+        int k = 0;
+        for (int i = 0; i < t.count(p); ++i) {
+            const uint8_t c = t.card(p, i);
+            (core::rankOfCard(c) < lowest ? home[n++] : kept[k++]) = c;
+        }
+        t.replace(p, kept, k);
+    }
+    for (int i = 0; i < n; ++i) home[i] = core::cardByte(core::valueOf(home[i]), kFaceUp);
+    t.replace(0, home, n);
+    return t;
+}
+
 // Klondike made small: the cards below `lowest` rank already home, and
 // every card of the suits in `homeSuits` (a bit per suit), the others where
 // the deal put them.
@@ -178,6 +201,30 @@ TEST(Solver, UnwinnableAgreesWithEveryReachableTable) {
     EXPECT_GE(checked, 12);
     EXPECT_GE(golf, 2) << "some of the Golf tables can be won";
     EXPECT_EQ(osmosis, 1) << "Osmosis 1 is found lost";
+}
+
+// Aces up, where the exhaustive search sends a card to the discard without
+// a choice once no lower card of its suit is left out: of these small
+// tables the first four are won by the lines it finds, and the others,
+// which it calls lost, are lost at every table they reach.
+TEST(Solver, AcesUpDiscardsAnswerAsEveryReachableTable) {
+    const uint32_t numbers[] = {0, 1, 2, 3, 6, 43, 117, 126};
+    for (size_t i = 0; i < std::size(numbers); ++i) {
+        const core::GameRules rules = rulesOf(833, numbers[i]);
+        const core::Table start = smallAcesUp(rules, 1 + static_cast<int>(numbers[i] % 3), 10);
+        const solve::Result r = solve::solve(rules, start, {2'000'000, 60'000});
+        SCOPED_TRACE(testing::Message() << "#" << numbers[i]);
+        size_t tables = 0;
+        if (i >= 4) {
+            EXPECT_EQ(r.verdict, solve::Verdict::Unwinnable);
+            EXPECT_FALSE(anyWinReachable(rules, start, tables));
+            continue;
+        }
+        ASSERT_EQ(r.verdict, solve::Verdict::Winnable);
+        core::Table t = start;
+        for (const core::Move& m : r.line) core::apply(rules, t, m);
+        EXPECT_TRUE(core::isWon(rules, t));
+    }
 }
 
 // Klondike dealt three, redeals unlimited, where the search takes each
