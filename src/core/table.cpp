@@ -12,6 +12,36 @@ Table emptyTable(const GameRules& rules) {
     return t;
 }
 
+namespace {
+
+uint64_t wordAt(const uint8_t* c) {
+    uint64_t w;
+    std::memcpy(&w, c, 8);
+    return w;
+}
+
+// Whether n cards from x and from y are the same, compared a word at a
+// time; the last word is read whole with what follows it masked off (a
+// table's cards are followed by 8 readable bytes).
+bool sameCards(const uint8_t* x, const uint8_t* y, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8)
+        if (wordAt(x + i) != wordAt(y + i)) return false;
+    return i == n || ((wordAt(x + i) ^ wordAt(y + i)) & (~uint64_t{0} >> (8 * (8 - (n - i))))) == 0;
+}
+
+}  // namespace
+
+// Pile by pile, where the counts are the same, a word at a time.
+PileMask changedPiles(const Table& a, const Table& b) {
+    PileMask changed = 0;
+    for (int p = 0; p < a.pileCount; ++p) {
+        const int n = a.count(p);
+        if (n != b.count(p) || !sameCards(a.cards + a.begin(p), b.cards + b.begin(p), n)) changed |= bit(p);
+    }
+    return changed;
+}
+
 void Table::push(int p, const uint8_t* newCards, int n) {
     const int at = ends[p];
     const int total = cardCount();

@@ -3,6 +3,7 @@
 // plain copy and two tables compare byte for byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -54,6 +55,9 @@ struct Table {
 };
 
 static_assert(sizeof(Table) <= 256, "a table stays within 256 bytes");
+// Pile hashes and comparisons read a pile's last word whole: a table's
+// last pile has room.
+static_assert(offsetof(Table, cards) + kMaxCards + 8 <= sizeof(Table), "a table's cards are followed by 8 bytes");
 
 // Orders n cards as a pile's sort flags (PileFlags) say: a selection sort
 // that exchanges values only, so every card's state stays where it was.
@@ -62,6 +66,9 @@ void sortCards(uint32_t pileFlags, uint8_t* cards, int n);
 
 // An empty table of the game's piles.
 Table emptyTable(const GameRules& rules);
+
+// The piles whose cards differ between two tables of one game.
+PileMask changedPiles(const Table& a, const Table& b);
 
 // 64-bit hashes. pileHash depends only on the pile's cards; tableHash
 // combines the piles' hashes by their layout index with `combine`, so a

@@ -64,6 +64,9 @@ void Search::listMoveCandidates(Frame& f, const Acceptance* accepts, bool withRo
 // when a child wins.
 bool Search::makeChildren(const Table& t, bool withRound, size_t& pending) {
     parentOffers_.ready = false;
+    keysParent_ = &t;
+    parentKeysReady_ = false;
+    keysByPile_ = byPile_ && candidates_.size() >= kChildrenByPile && !withRound;
     // Cards become stuck only when cards they could be built on go home.
     const int homeBefore = analysis_.checksStuckCards ? homeCount(t) : 0;
     const uint64_t homeNow = analysis_.settledAfterMoves && analysis_.safeHomeMoves ? homeValues(t) : 0;
@@ -154,8 +157,19 @@ void Search::dropLastPending(size_t& pending, const Pending& child) {
 // finder makes the keys itself, of only the children it may keep.
 void Search::keyAndPrefetch(Pending& child) {
     if (finding_) return;
-    child.key = canonicalKey(analysis_, child.table);
+    child.key = childKey(child.table);
     seen_.prefetch(child.key);
+}
+
+// A child's key; with enough children, made from its parent's (the table
+// makeChildren makes children of) where the piles are the same.
+Key Search::childKey(const Table& table) {
+    if (!keysByPile_) return canonicalKey(analysis_, table);
+    if (!parentKeysReady_) {
+        parentKeys_.of(analysis_, *keysParent_);
+        parentKeysReady_ = true;
+    }
+    return parentKeys_.keyOf(analysis_, table, changedPiles(*keysParent_, table));
 }
 
 // The table, made by the step `via` and the moves in roundChain_, as a child;

@@ -104,68 +104,91 @@ int Search::roundCardsReady(const Table& t) const {
 // its earliest one: a card put on the pile whose earliest card is next
 // after it leaves the most room.
 int Search::findingPromise(const Table& t) const {
-    int down = 0, ordered = 0, buried = 0, stocked = 0, blocking = 0, later = 0, room = 0, split = 0;
+    HomeNext next;
+    homeNext(t, next);
+    int score = findingHomeTerm(t);
+    for (int p = 0; p < rules_.pileCount; ++p) score += findingPileTerm(t, p, next);
+    return score;
+}
+
+// findingPromise of a table made from `parent`, whose pile terms are
+// given: only the piles that changed are read again, but where the
+// foundations' tops tell where each card goes and one of them changed.
+int Search::findingPromiseFrom(const Table& t, const int* parentTerms, PileMask changed) const {
+    if (analysis_.homeBothWays && (changed & rules_.foundations)) return findingPromise(t);
+    HomeNext next;
+    if (analysis_.homeBothWays) homeNext(t, next);
+    int score = findingHomeTerm(t);
+    for (int p = 0; p < rules_.pileCount; ++p) score += changed & bit(p) ? findingPileTerm(t, p, next) : parentTerms[p];
+    return score;
+}
+
+// Each pile's term of findingPromise.
+void Search::findingPileTerms(const Table& t, int* terms) const {
+    HomeNext next;
+    homeNext(t, next);
+    for (int p = 0; p < rules_.pileCount; ++p) terms[p] = findingPileTerm(t, p, next);
+}
+
+// With suits home both ways, the next rank each way of each suit.
+void Search::homeNext(const Table& t, HomeNext& next) const {
+    if (!analysis_.homeBothWays) return;
+    for (int s = 0; s < 4; ++s) {
+        next.up[s] = t.count(analysis_.upHome[s]);
+        next.down[s] = kHighestRank - t.count(analysis_.downHome[s]);
+    }
+}
+
+int Search::findingHomeTerm(const Table& t) const { return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)); }
+
+// One pile's part of findingPromise (nothing for a foundation).
+[[gnu::always_inline]] inline int Search::findingPileTerm(const Table& t, int p, const HomeNext& next) const {
+    const PileRules& pile = rules_.piles[p];
+    if (pile.has(PileFlags::foundation)) return 0;
+    const int n = t.count(p);
+    if (pile.has(PileFlags::stock)) return rules_.gathered ? 0 : -kStockWeight * n;
+    const bool stacks = analysis_.stackPiles & bit(p);
+    if (n == 0) return stacks ? kRoomWeight * 13 : 0;
     const int direction = analysis_.homeDirection;
     const bool bothWays = analysis_.homeBothWays;
-    // With suits home both ways, the next rank each way of each suit.
-    int upNext[4] = {}, downNext[4] = {};
-    if (bothWays)
-        for (int s = 0; s < 4; ++s) {
-            upNext[s] = t.count(analysis_.upHome[s]);
-            downNext[s] = kHighestRank - t.count(analysis_.downHome[s]);
-        }
-    for (int p = 0; p < rules_.pileCount; ++p) {
-        const PileRules& pile = rules_.piles[p];
-        if (pile.has(PileFlags::foundation)) continue;
-        const int n = t.count(p);
-        if (pile.has(PileFlags::stock)) {
-            if (!rules_.gathered) stocked += n;
-            continue;
-        }
-        const bool stacks = analysis_.stackPiles & bit(p);
-        if (n == 0) {
-            if (stacks) room += 13;
-            continue;
-        }
-        const bool builds = pile.acceptCount != Accept::Nothing && pile.rankBuild != RankBuild::None;
-        const bool runs = analysis_.runPiles & bit(p);
-        const uint8_t* c = t.cards + t.begin(p);
-        down += stateOf(c[0]) == kFaceDown;
-        if (direction || bothWays) {
-            // The earliest place in the home order below each card, of its suit and of all.
-            int least[4] = {13, 13, 13, 13}, leastAll = 13;
-            for (int i = 0; i < n; ++i) {
-                const int v = valueOf(c[i]);
-                const int r = rankOf(v);
-                int order = direction > 0 ? r : kHighestRank - r;
-                if (bothWays) {
-                    const int s = suitOf(v);
-                    order = std::min(r >= upNext[s] ? r - upNext[s] : 13, r <= downNext[s] ? downNext[s] - r : 13);
-                }
-                if ((analysis_.homeBySuit || bothWays) && least[suitOf(v)] < order) ++blocking;
-                else if (leastAll < order) ++later;
-                least[suitOf(v)] = std::min(least[suitOf(v)], order);
-                leastAll = std::min(leastAll, order);
+    int down = 0, ordered = 0, buried = 0, blocking = 0, later = 0, room = 0, split = 0;
+    const bool builds = pile.acceptCount != Accept::Nothing && pile.rankBuild != RankBuild::None;
+    const bool runs = analysis_.runPiles & bit(p);
+    const uint8_t* c = t.cards + t.begin(p);
+    down += stateOf(c[0]) == kFaceDown;
+    if (direction || bothWays) {
+        // The earliest place in the home order below each card, of its suit and of all.
+        int least[4] = {13, 13, 13, 13}, leastAll = 13;
+        for (int i = 0; i < n; ++i) {
+            const int v = valueOf(c[i]);
+            const int r = rankOf(v);
+            int order = direction > 0 ? r : kHighestRank - r;
+            if (bothWays) {
+                const int s = suitOf(v);
+                order = std::min(r >= next.up[s] ? r - next.up[s] : 13, r <= next.down[s] ? next.down[s] - r : 13);
             }
-            if (stacks) room += leastAll;
+            if ((analysis_.homeBySuit || bothWays) && least[suitOf(v)] < order) ++blocking;
+            else if (leastAll < order) ++later;
+            least[suitOf(v)] = std::min(least[suitOf(v)], order);
+            leastAll = std::min(leastAll, order);
         }
-        for (int i = 1; i < n; ++i) {
-            if (stateOf(c[i]) == kFaceDown) {
-                ++down;
-                continue;
-            }
-            if (stateOf(c[i - 1]) != kFaceUp) continue;
-            if (runs && continuesRun(pile, c[i - 1], c[i]))
-                ++ordered;
-            else if (builds && !(analysis_.buildsOn(p, valueOf(c[i - 1])) >> valueOf(c[i]) & 1))
-                ++buried;
-            else if (builds && runs)
-                ++split;
-        }
+        if (stacks) room += leastAll;
     }
-    return 60 * (cardsOnFoundations(rules_, t) + roundCardsReady(t)) - 30 * down + kFinderOrderedWeight * ordered -
-           kBuriedWeight * buried - kStockWeight * stocked - kBlockingWeight * blocking - kLaterWeight * later +
-           kRoomWeight * room - kSplitWeight * split;
+    for (int i = 1; i < n; ++i) {
+        if (stateOf(c[i]) == kFaceDown) {
+            ++down;
+            continue;
+        }
+        if (stateOf(c[i - 1]) != kFaceUp) continue;
+        if (runs && continuesRun(pile, c[i - 1], c[i]))
+            ++ordered;
+        else if (builds && !(analysis_.buildsOn(p, valueOf(c[i - 1])) >> valueOf(c[i]) & 1))
+            ++buried;
+        else if (builds && runs)
+            ++split;
+    }
+    return -30 * down + kFinderOrderedWeight * ordered - kBuriedWeight * buried - kBlockingWeight * blocking -
+           kLaterWeight * later + kRoomWeight * room - kSplitWeight * split;
 }
 
 int Search::moveScore(const Table& t, const Move& m) const {

@@ -23,7 +23,7 @@ Search::Search(const GameRules& rules, const RulesAnalysis& analysis, const Limi
     : rules_(rules), analysis_(analysis), limits_(limits), stop_(stop), prune_(limits.prune), seed_(seed),
       roundCardsGoHome_(limits.prune && analysis_.safeHomeMoves && analysis_.hasStockRound && analysis_.perPress == 1),
       roundCardsWaitHome_(roundCardsGoHome_ && analysis_.upInSuit), seen_(seen), searchNumber_(number),
-      startMs_(nowMs(limits.processorTime)) {}
+      startMs_(nowMs(limits.processorTime)), byPile_(rules.deckSize > 104) {}
 
 // Two passes. Best first while the tables kept fit a budget: always the
 // most promising table seen so far, which finds most wins in a few

@@ -39,37 +39,79 @@ void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
 
 }  // namespace
 
-// hashCards reads a pile's last word whole: a table's last pile has room.
-static_assert(offsetof(Table, cards) + kMaxCards + 8 <= sizeof(Table), "a table's cards are followed by 8 bytes");
 
-Key canonicalKey(const RulesAnalysis& analysis, const Table& t) {
-    const bool round = analysis.stockRoundAt(t) && analysis.onRound(t);
+namespace {
+
+// The start of a key: what the piles' parts are added to.
+Key keyBase(const Table& t) {
+    return {mix(static_cast<uint64_t>(t.redealsLeft + 3)), static_cast<uint64_t>(t.redealsLeft + 7)};
+}
+
+// Pile p's part of the key; `round`: the table is keyed as its stock
+// round stands once the waste is gathered back.
+[[gnu::always_inline]] inline void pileKey(const RulesAnalysis& analysis, const Table& t, int p, bool round, uint64_t& ka, uint64_t& kb) {
     uint8_t gathered[kMaxCards + 8];
-    uint64_t a = mix(static_cast<uint64_t>(t.redealsLeft + 3)), b = static_cast<uint64_t>(t.redealsLeft + 7);
-    for (int p = 0; p < t.pileCount; ++p) {
-        const uint8_t* c = t.cards + t.begin(p);
-        int n = t.count(p);
-        if (round && p == analysis.waste) {
-            n = 0;
-        } else if (round && p == analysis.stock) {
-            // The round as it stands once the waste is gathered back.
-            std::memcpy(gathered, c, static_cast<size_t>(n));
-            for (int i = t.end(analysis.waste) - 1; i >= t.begin(analysis.waste); --i)
-                gathered[n++] = cardByte(valueOf(t.cards[i]), kFaceDown);
-            std::memset(gathered + n, 0, 8);
-            c = gathered;
-        }
-        uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n),
-                 y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
-        if (!(analysis.keyedByTop & bit(p)))
-            hashCards(c, n, x, y);
-        else if (n > 0 && !(analysis.keyedByCount & bit(p)))
-            hashCards(c + n - 1, 1, x, y);  // its count and top card alone
-        const uint64_t slot = static_cast<uint64_t>(analysis.classOf[p] + 1);
-        a += mix(x + slot * 0xbf58476d1ce4e5b9ull);
-        b += mix(y ^ (slot * 0x94d049bb133111ebull));
+    const uint8_t* c = t.cards + t.begin(p);
+    int n = t.count(p);
+    if (round && p == analysis.waste) {
+        n = 0;
+    } else if (round && p == analysis.stock) {
+        std::memcpy(gathered, c, static_cast<size_t>(n));
+        for (int i = t.end(analysis.waste) - 1; i >= t.begin(analysis.waste); --i)
+            gathered[n++] = cardByte(valueOf(t.cards[i]), kFaceDown);
+        std::memset(gathered + n, 0, 8);
+        c = gathered;
     }
-    return {a | 1, b};
+    uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n), y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
+    if (!(analysis.keyedByTop & bit(p)))
+        hashCards(c, n, x, y);
+    else if (n > 0 && !(analysis.keyedByCount & bit(p)))
+        hashCards(c + n - 1, 1, x, y);  // its count and top card alone
+    const uint64_t slot = static_cast<uint64_t>(analysis.classOf[p] + 1);
+    ka = mix(x + slot * 0xbf58476d1ce4e5b9ull);
+    kb = mix(y ^ (slot * 0x94d049bb133111ebull));
+}
+
+bool keyedOnRound(const RulesAnalysis& analysis, const Table& t) { return analysis.stockRoundAt(t) && analysis.onRound(t); }
+
+}  // namespace
+
+// The piles' parts are added, so that the order of piles of one class
+// changes nothing.
+Key canonicalKey(const RulesAnalysis& analysis, const Table& t) {
+    const bool round = keyedOnRound(analysis, t);
+    Key k = keyBase(t);
+    for (int p = 0; p < t.pileCount; ++p) {
+        uint64_t ka, kb;
+        pileKey(analysis, t, p, round, ka, kb);
+        k.a += ka;
+        k.b += kb;
+    }
+    return {k.a | 1, k.b};
+}
+
+void PileKeys::of(const RulesAnalysis& analysis, const Table& t) {
+    round = keyedOnRound(analysis, t);
+    for (int p = 0; p < t.pileCount; ++p) pileKey(analysis, t, p, round, a[p], b[p]);
+}
+
+Key PileKeys::keyOf(const RulesAnalysis& analysis, const Table& t, PileMask changed) const {
+    if (keyedOnRound(analysis, t) != round) return canonicalKey(analysis, t);
+    // On the round the stock's part reads the waste.
+    if (round) changed |= bit(analysis.stock) | bit(analysis.waste);
+    Key k = keyBase(t);
+    for (int p = 0; p < t.pileCount; ++p) {
+        if (changed & bit(p)) {
+            uint64_t ka, kb;
+            pileKey(analysis, t, p, round, ka, kb);
+            k.a += ka;
+            k.b += kb;
+        } else {
+            k.a += a[p];
+            k.b += b[p];
+        }
+    }
+    return {k.a | 1, k.b};
 }
 
 }  // namespace korvat::solve

@@ -22,6 +22,17 @@ struct Key {
 // tables of one stock round.
 Key canonicalKey(const RulesAnalysis& analysis, const core::Table& t);
 
+// A table's key pile by pile, so that the keys of the tables a move makes
+// from it are made again only from the piles the move changed.
+struct PileKeys {
+    uint64_t a[core::kMaxPiles], b[core::kMaxPiles];
+    bool round = false;
+    void of(const RulesAnalysis& analysis, const core::Table& t);
+    // canonicalKey(analysis, t), where these are the keys of a table
+    // whose piles are those of t but the `changed` ones (core::changedPiles).
+    Key keyOf(const RulesAnalysis& analysis, const core::Table& t, core::PileMask changed) const;
+};
+
 // Open addressing over 128-bit keys; grows by doubling up to its capacity.
 // The searches of one solve share it. Each key carries a mark in the low
 // bits of its second half, which lookups leave out: the search that last
