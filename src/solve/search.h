@@ -46,6 +46,13 @@ public:
     // Whether the last search ended at the memory limit.
     bool outOfMemory() const { return outOfMemory_; }
 
+    // The finder's estimate of progress (move_ordering.cpp); made again
+    // from a parent's pile terms, where `changed` holds at least the piles
+    // of t that differ from the parent's.
+    int findingPromise(const core::Table& t) const;
+    void findingPileTerms(const core::Table& t, int* terms) const;
+    int findingPromiseFrom(const core::Table& t, const int* parentTerms, core::PileMask changed) const;
+
 private:
     // One edge of the search: presses on the stock (dealing, or redealing
     // when it is empty), if any, then a move.
@@ -224,14 +231,11 @@ private:
     void addRoundCandidate(const core::Table& t, uint16_t presses, int position, const core::Move& m, int value);
     int moveScore(const core::Table& t, const core::Move& m) const;
     int promise(const core::Table& t) const;
-    int findingPromise(const core::Table& t) const;
     // findingPromise in parts: the cards home, and each pile's term, which
     // with suits home both ways reads the foundations' next ranks.
     struct HomeNext {
         int up[4] = {}, down[4] = {};
     };
-    int findingPromiseFrom(const core::Table& t, const int* parentTerms, core::PileMask changed) const;
-    void findingPileTerms(const core::Table& t, int* terms) const;
     void homeNext(const core::Table& t, HomeNext& next) const;
     int findingHomeTerm(const core::Table& t) const;
     int findingPileTerm(const core::Table& t, int p, const HomeNext& next) const;

@@ -436,6 +436,46 @@ TEST(Solver, TheFinderWinsOnlyByLinesThatWin) {
     }
 }
 
+// A table's key and the finder's estimate, made again from its parent's
+// pile by pile, are the table's own: every game, along a walk of moves at
+// random, every move from each table on the way.
+TEST(Solver, KeysAndEstimatesMadeByPileAreTheTablesOwn) {
+    int checked = 0;
+    for (const GameEntry& game : gameCatalogue()) {
+        const core::GameRules rules = core::makeRules(game, {}, 3);
+        const solve::RulesAnalysis analysis(rules, true);
+        solve::TranspositionTable seen(0, 0);
+        const solve::Search search(rules, analysis, {1000, 1000}, nullptr, seen, 1);
+        core::Table t = core::startTable(rules);
+        std::mt19937 rng(game.commandId);
+        core::MoveList moves;
+        for (int step = 0; step < 60; ++step) {
+            core::legalMoves(rules, t, moves);
+            if (moves.size == 0) break;
+            solve::PileKeys keys;
+            keys.of(analysis, t);
+            int terms[core::kMaxPiles];
+            search.findingPileTerms(t, terms);
+            for (const core::Move& m : moves) {
+                core::Table child = t;
+                core::apply(rules, child, m);
+                const core::PileMask changed = core::changedPiles(t, child);
+                for (int p = 0; p < rules.pileCount; ++p) {
+                    if (changed & core::bit(p)) continue;
+                    ASSERT_EQ(core::pileHash(t, p), core::pileHash(child, p)) << game.commandId << " pile " << p;
+                }
+                const solve::Key whole = solve::canonicalKey(analysis, child), byPile = keys.keyOf(analysis, child, changed);
+                ASSERT_TRUE(whole.a == byPile.a && whole.b == byPile.b) << game.commandId << ": " << cli::moveAction(m);
+                ASSERT_EQ(search.findingPromiseFrom(child, terms, changed), search.findingPromise(child))
+                    << game.commandId << ": " << cli::moveAction(m);
+                ++checked;
+            }
+            core::apply(rules, t, moves.moves[rng() % static_cast<unsigned>(moves.size)]);
+        }
+    }
+    EXPECT_GE(checked, 20000);
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 202 with unlimited redeals is lost, which takes millions of
     // tables to show: no order of the moves answers it sooner. Alhambra 0
