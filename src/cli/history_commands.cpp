@@ -57,7 +57,8 @@ int statsCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE
         } else {
             json += "null";
         }
-        json += "," + history::figuresJson(figures).substr(1);
+        json += ',';
+        json.append(history::figuresJson(figures), 1);
         std::fprintf(out, "%s\n", json.c_str());
         return 0;
     }

@@ -48,7 +48,7 @@ std::string gameText() {
              std::to_string(p->suitBuild) + " " + std::to_string(p->startCard) + " " + std::to_string(p->removal) +
              " " + std::to_string(p->flags) + "] count " + std::to_string(p->count) + ":";
         for (const Card* c = p->bottom; c; c = c->above)
-            s += " " + std::to_string(c->value) + "/" + std::to_string(c->faceDown);
+            s.append(" ").append(std::to_string(c->value)).append("/").append(std::to_string(c->faceDown));
         s += "\n";
     }
     s += "history " + std::to_string(table.undoCount) + ":";
