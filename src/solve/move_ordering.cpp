@@ -22,6 +22,10 @@ constexpr int kBuriedWeight = 15;
 // And of a card that lies out of the run that would move with the card
 // under it, where its pile builds it there (another suit, in Spider).
 constexpr int kSplitWeight = 8;
+// And of a card built on the one under it in a pile that gives up its top
+// card alone and builds up or down by one in suit or colour (Forty
+// Thieves, Maria): a built column is on its way home, card by card.
+constexpr int kBuiltWeight = 30;
 constexpr int kStockWeight = 8;
 // And of a card lying above one that goes home before it: of its own suit
 // where the foundations keep to suits, of any suit (a lower rank) besides.
@@ -151,8 +155,11 @@ int Search::findingHomeTerm(const Table& t) const { return 60 * (cardsOnFoundati
     if (n == 0) return stacks ? kRoomWeight * 13 : 0;
     const int direction = analysis_.homeDirection;
     const bool bothWays = analysis_.homeBothWays;
-    int down = 0, ordered = 0, buried = 0, blocking = 0, later = 0, room = 0, split = 0;
+    int down = 0, ordered = 0, buried = 0, blocking = 0, later = 0, room = 0, split = 0, built = 0;
     const bool builds = pile.acceptCount != Accept::Nothing && pile.rankBuild != RankBuild::None;
+    const bool columns = builds && pile.removal == Removal::TopCard &&
+                         (pile.rankBuild == RankBuild::Up || pile.rankBuild == RankBuild::Down) &&
+                         pile.suitBuild != SuitBuild::Any;
     const bool runs = analysis_.runPiles & bit(p);
     const uint8_t* c = t.cards + t.begin(p);
     down += stateOf(c[0]) == kFaceDown;
@@ -186,9 +193,11 @@ int Search::findingHomeTerm(const Table& t) const { return 60 * (cardsOnFoundati
             ++buried;
         else if (builds && runs)
             ++split;
+        else if (columns)
+            ++built;
     }
     return -30 * down + kFinderOrderedWeight * ordered - kBuriedWeight * buried - kBlockingWeight * blocking -
-           kLaterWeight * later + kRoomWeight * room - kSplitWeight * split;
+           kLaterWeight * later + kRoomWeight * room - kSplitWeight * split + kBuiltWeight * built;
 }
 
 int Search::moveScore(const Table& t, const Move& m) const {
