@@ -81,6 +81,9 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
         for (int v = 0; v < 52; ++v) buildable[v] |= buildsOn(p, v);
     }
     if (!closedFoundations) safeHomeMoves = false;
+    onlyFoundationsTake = true;
+    for (int p = 0; p < r.pileCount; ++p)
+        if (!r.piles[p].has(PileFlags::foundation) && r.piles[p].acceptCount != Accept::Nothing) onlyFoundationsTake = false;
     for (PileMask f = closedFoundations; f; f &= f - 1)
         if (r.piles[__builtin_ctzll(f)].has(PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
                                             PileFlags::acesOrBelowWasteTop))

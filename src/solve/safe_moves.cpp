@@ -187,9 +187,11 @@ bool Search::nothingNeeds(int v, uint64_t home) const {
 // take, wherever they lie, are no more than the twins can hold. Where a
 // foundation builds up or down, or a card could go to two different
 // foundations, or two copies of a card compete for one place, the
-// choice is left to the search.
+// choice is left to the search; but where the card is the first copy
+// that can go home (firstCopyOut).
 bool Search::homeIsNoChoice(AcceptanceCache& takes, uint64_t homeValues, int p, int q, int v) const {
     const Table& t = takes.t;
+    if (analysis_.decks > 1 && firstCopyOut(t, p, q, v)) return true;
     auto twin = [&](int f) {
         if (analysis_.classOf[f] != analysis_.classOf[q] || t.count(f) != t.count(q)) return false;
         return t.empty(q) || valueOf(t.top(f)) == valueOf(t.top(q));
@@ -212,6 +214,59 @@ bool Search::homeIsNoChoice(AcceptanceCache& takes, uint64_t homeValues, int p, 
     for (int x = 0; x < 52; ++x)
         if (home[x] < analysis_.decks && (x == v || accepts.accepts(p, x, 1))) wanting += analysis_.decks - home[x];
     return wanting <= twins;
+}
+
+// Whether the top card of p (value v) is the first copy of v that can
+// ever go home, and only to foundations that may be exchanged with q: no
+// pile but the foundations takes a card, every other copy of v not home
+// lies below it in p, a waste that gives up its top card alone and is
+// not turned over for a redeal (which would bring the lower copies out
+// first), q takes one value at each stage, and
+// every foundation of another class than q's builds in suit from a known
+// card and may never take v. Whichever foundation of q's class the first
+// copy goes to, the tables are the same but for which of them holds it;
+// sending it now only brings the rest of p out sooner.
+bool Search::firstCopyOut(const Table& t, int p, int q, int v) const {
+    const PileRules& from = rules_.piles[p];
+    const PileRules& home = rules_.piles[q];
+    const bool oneValue = home.suitBuild == SuitBuild::SameSuit && home.rankBuild >= RankBuild::Up &&
+                          home.rankBuild <= RankBuild::DownByTwos;  // a stage of it takes one value alone
+    if (!analysis_.onlyFoundationsTake || !oneValue || !(rules_.wastes & bit(p)) || (rules_.reserves & bit(p)) ||
+        from.removal != Removal::TopCard || from.has(PileFlags::sortAscending | PileFlags::sortDescending) ||
+        ((rules_.gathered & bit(p)) && t.redealsLeft != 0))
+        return false;
+    uint8_t copiesHome[52];
+    cardsHome(t, copiesHome);
+    int below = 0;
+    for (int i = t.begin(p); i + 1 < t.end(p); ++i) below += valueOf(t.cards[i]) == v;
+    if (copiesHome[v] + below + 1 != analysis_.decks) return false;
+    for (PileMask f = rules_.foundations; f; f &= f - 1) {
+        const int g = __builtin_ctzll(f);
+        if (analysis_.classOf[g] != analysis_.classOf[q] && mayEverTake(t, g, v)) return false;
+    }
+    return true;
+}
+
+// Whether foundation g may take v now or later: unless it builds in suit
+// by one rank from a known card (its top, or its start card while empty)
+// and v is not of that suit or lies beyond its room.
+bool Search::mayEverTake(const Table& t, int g, int v) const {
+    const PileRules& f = rules_.piles[g];
+    const int step = f.rankBuild == RankBuild::Up ? 1 : f.rankBuild == RankBuild::Down ? -1 : 0;
+    if (f.suitBuild != SuitBuild::SameSuit || step == 0) return true;
+    const int room = f.sizeLimit != 0 ? f.sizeLimit - t.count(g) : kMaxCards;
+    int from, first;  // the known card, and how many places on from it the first card it takes lies
+    if (!t.empty(g)) {
+        from = valueOf(t.top(g));
+        first = 1;
+    } else if (f.startCard >= 0 && f.startCard < 52) {
+        from = f.startCard;
+        first = 0;
+    } else {
+        return true;
+    }
+    const int places = (rankOf(v) - rankOf(from)) * step;
+    return suitOf(v) == suitOf(from) && places >= first && places < first + room;
 }
 
 // The values every copy of which lies on a foundation no card leaves.

@@ -202,6 +202,8 @@ private:
     bool sendToDiscard(core::Table& t, AcceptanceCache& takes, int p, int v);
     bool leavesNoForcedMove(const core::Table& t, const Step& step, bool withRound, uint64_t home) const;
     bool nothingNeeds(int v, uint64_t home) const;
+    bool firstCopyOut(const core::Table& t, int p, int q, int v) const;
+    bool mayEverTake(const core::Table& t, int g, int v) const;
     bool homeIsNoChoice(AcceptanceCache& takes, uint64_t homeValues, int p, int q, int v) const;
     uint64_t homeValues(const core::Table& t) const;
     uint64_t cardsHome(const core::Table& t, uint8_t* count) const;

@@ -227,6 +227,57 @@ TEST(Solver, AcesUpDiscardsAnswerAsEveryReachableTable) {
     }
 }
 
+// Contradance made small: the foundations of the suits in `suits` (a bit
+// per suit) built to within `left` cards of their ends, the others whole;
+// the cards left stay in the stock in the order dealt.
+core::Table smallContradance(const core::GameRules& rules, int left, int suits) {
+    core::Table t = core::startTable(rules);
+    const int stock = rules.pileCount - 1;
+    uint8_t kept[104];
+    int n = 0;
+    auto near = [&](int value) {
+        const int r = rankOf(value);
+        return (suits >> suitOf(value) & 1) && (r <= 5 ? r < left : r > 12 - left);
+    };
+    for (int i = 0; i < t.count(stock); ++i)
+        if (near(core::valueOf(t.card(stock, i)))) kept[n++] = t.card(stock, i);
+    t.replace(stock, kept, n);
+    for (int f = 0; f < 16; ++f) {
+        uint8_t cards[13];
+        int k = 0;
+        const int start = rules.piles[f].startCard, step = rules.piles[f].rankBuild == RankBuild::Down ? -1 : 1;
+        for (int r = rankOf(start); r >= 0 && r <= 12 && !near(r * 4 + suitOf(start)); r += step)
+            cards[k++] = core::cardByte(r * 4 + suitOf(start), kFaceUp);
+        t.replace(f, cards, k);
+    }
+    return t;
+}
+
+// Contradance, where a card goes home without a choice when it is the
+// first copy of its value that can (firstCopyOut): small tables, on the
+// last pass and before the redeal, answered as every reachable table
+// answers them, and a deal won only by keeping a copy back.
+TEST(Solver, FirstCopiesHomeAnswerAsEveryReachableTable) {
+    for (uint32_t number = 0; number < 12; ++number) {
+        const core::GameRules rules = rulesOf(924, number);
+        // Half on the last pass, with more cards left; half with the redeal.
+        core::Table start = number % 2 ? smallContradance(rules, 1, 0b0111) : smallContradance(rules, 2, 0b0011);
+        if (number % 2 == 0) start.redealsLeft = 0;
+        const solve::Result r = solve::solve(rules, start, {2'000'000, 60'000});
+        ASSERT_NE(r.verdict, solve::Verdict::Unknown) << "#" << number;
+        size_t tables = 0;
+        EXPECT_EQ(r.verdict == solve::Verdict::Winnable, anyWinReachable(rules, start, tables)) << "#" << number;
+    }
+    // Deal 81 is won only by keeping a copy back on the last pass, while
+    // the other copy, still in the stock, goes home first.
+    const core::GameRules rules = rulesOf(924, 81);
+    const solve::Result r = solve::solve(rules, core::startTable(rules), {100'000, 60'000});
+    ASSERT_EQ(r.verdict, solve::Verdict::Winnable);
+    core::Table t = core::startTable(rules);
+    for (const core::Move& m : r.line) core::apply(rules, t, m);
+    EXPECT_TRUE(core::isWon(rules, t));
+}
+
 // Klondike dealt three, redeals unlimited, where the search takes each
 // round whole and from a table off it (a card taken out) the rest of the
 // round and the next: small tables, answered as every press and move one
