@@ -102,9 +102,9 @@ Result Search::findWin(const Table& table, uint32_t width, std::vector<Move>* pr
             // keyed (ties fall by at most kTieBreak): its slots in the
             // tables of keys are fetched while the next is keyed.
             // With enough children, both are made again only from the
-            // piles a child's step changed.
-            // (The estimate not where the foundations' tops tell where each
-            // card goes: moves home change them too often.)
+            // piles a child's step changed; the estimate is made whole
+            // where the foundations' tops tell where each card goes, for
+            // moves home change them too often.
             const bool byPile = byPile_ && pending >= kChildrenByPile && !withRound;
             const bool promiseByPile = byPile && !analysis_.homeBothWays;
             int terms[kMaxPiles];

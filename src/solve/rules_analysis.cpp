@@ -81,9 +81,12 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
         for (int v = 0; v < 52; ++v) buildable[v] |= buildsOn(p, v);
     }
     if (!closedFoundations) safeHomeMoves = false;
-    onlyFoundationsTake = true;
-    for (int p = 0; p < r.pileCount; ++p)
-        if (!r.piles[p].has(PileFlags::foundation) && r.piles[p].acceptCount != Accept::Nothing) onlyFoundationsTake = false;
+    onlyFoundationsTake = onlyStockAndHome = true;
+    for (int p = 0; p < r.pileCount; ++p) {
+        const PileRules& q = r.piles[p];
+        if (!q.has(PileFlags::foundation) && q.acceptCount != Accept::Nothing) onlyFoundationsTake = false;
+        if (!q.has(PileFlags::foundation | PileFlags::stock | PileFlags::waste)) onlyStockAndHome = false;
+    }
     for (PileMask f = closedFoundations; f; f &= f - 1)
         if (r.piles[__builtin_ctzll(f)].has(PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
                                             PileFlags::acesOrBelowWasteTop))

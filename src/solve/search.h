@@ -278,9 +278,9 @@ private:
     // a child's key (and the finder's estimate) is made again from the
     // piles its step changed. That costs about a whole key for the parent,
     // and a comparison of the tables for each child: it pays with
-    // kChildrenByPile children or more, and with four decks (1.5 times
-    // the tables a second of four-deck Birchwood; with one or two decks,
-    // 2 to 4% fewer but for two-deck Birchwood).
+    // kChildrenByPile children or more, and with four decks (1.6 times
+    // the tables a second of four-deck Birchwood; with one or two decks
+    // mostly 2 to 4% fewer).
     static constexpr size_t kChildrenByPile = 4;
     const bool byPile_;
     const core::Table* keysParent_ = nullptr;
