@@ -25,6 +25,7 @@ RulesAnalysis::RulesAnalysis(const GameRules& r, bool prune) {
     findInterchangeablePiles(r);
     findSafeHomeMoves(r, prune);
     findKeyedByTop(r);
+    findSuitBlind(r);
     findStockRound(r);
     findPlainPiles(r);
     findStuckCards(r);
@@ -176,6 +177,23 @@ void RulesAnalysis::findKeyedByTop(const GameRules& r) {
         const bool anyRank = q.rankBuild == RankBuild::Any || q.rankBuild == RankBuild::None;
         const bool anySuit = q.suitBuild == SuitBuild::Any || q.suitBuild == SuitBuild::None;
         if (anyRank && anySuit) keyedByCount |= bit(p);
+    }
+}
+
+void RulesAnalysis::findSuitBlind(const GameRules& r) {
+    // Suits are read by building and run rules that name them, by start
+    // cards of one suit, by the discards that compare a card with a higher
+    // one of its suit, by runs of one suit played off, by the four-suit
+    // discard and by sorting (which orders a rank's cards by suit).
+    const uint32_t readsSuits = kReadsOtherPiles | PileFlags::autoplaySuite | PileFlags::fourSuitsDiscard |
+                                PileFlags::sortAscending | PileFlags::sortDescending;
+    auto namesSuit = [](int32_t code) { return code >= 0 && code <= 3; };
+    suitBlind = true;
+    for (int p = 0; p < r.pileCount; ++p) {
+        const PileRules& q = r.piles[p];
+        if ((q.flags & readsSuits) || namesSuit(q.removal) || (q.startCard >= 0 && q.startCard < 52) ||
+            (q.acceptCount != Accept::Nothing && namesSuit(q.suitBuild)))
+            suitBlind = false;
     }
 }
 

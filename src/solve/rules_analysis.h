@@ -55,6 +55,10 @@ struct RulesAnalysis {
     core::PileMask keyedByTop = 0;
     // Of those, the ones that take any card on any top: only their count.
     core::PileMask keyedByCount = 0;
+    // No rule of the game reads a card's suit or colour, only its rank:
+    // cards of one rank may be exchanged wherever they lie without
+    // changing what can be won, so the canonical key reads ranks alone.
+    bool suitBlind = false;
 
     // A card that can leave its pile neither for home, its card of the
     // suit below lying under it, nor for another pile, every card it could
@@ -137,6 +141,7 @@ private:
     void findInterchangeablePiles(const core::GameRules& r);
     void findSafeHomeMoves(const core::GameRules& r, bool prune);
     void findKeyedByTop(const core::GameRules& r);
+    void findSuitBlind(const core::GameRules& r);
     void findStockRound(const core::GameRules& r);
     void findPlainPiles(const core::GameRules& r);
     void findStuckCards(const core::GameRules& r);

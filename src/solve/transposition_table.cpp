@@ -14,13 +14,15 @@ using namespace core;
 
 namespace {
 
-// Two running hashes of a pile's cards, a word at a time; each step is
-// one to one in the word, and the caller mixes the results.
-void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
+// Two running hashes of a pile's cards, a word at a time, each card byte
+// and-ed with `mask`; each step is one to one in the word, and the caller
+// mixes the results.
+void hashCards(const uint8_t* c, int n, uint64_t mask, uint64_t& x, uint64_t& y) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t w;
         std::memcpy(&w, c + i, 8);
+        w &= mask;
         x = (x ^ w) * 0xd6e8feb86659fd93ull;
         x ^= x >> 32;
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
@@ -30,7 +32,7 @@ void hashCards(const uint8_t* c, int n, uint64_t& x, uint64_t& y) {
         // masked off (the caller leaves 8 bytes readable past the pile).
         uint64_t w;
         std::memcpy(&w, c + i, 8);
-        w &= ~uint64_t{0} >> (8 * (8 - (n - i)));
+        w &= mask & ~uint64_t{0} >> (8 * (8 - (n - i)));
         x = (x ^ w) * 0xd6e8feb86659fd93ull;
         x ^= x >> 32;
         y = (y ^ w) * 0x9e3779b97f4a7c15ull + (y >> 29);
@@ -62,11 +64,13 @@ Key keyBase(const Table& t) {
         std::memset(gathered + n, 0, 8);
         c = gathered;
     }
+    // Where suits play no part, a card's suit bits are left out.
+    const uint64_t mask = analysis.suitBlind ? 0xfcfcfcfcfcfcfcfcull : ~uint64_t{0};
     uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n), y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
     if (!(analysis.keyedByTop & bit(p)))
-        hashCards(c, n, x, y);
+        hashCards(c, n, mask, x, y);
     else if (n > 0 && !(analysis.keyedByCount & bit(p)))
-        hashCards(c + n - 1, 1, x, y);  // its count and top card alone
+        hashCards(c + n - 1, 1, mask, x, y);  // its count and top card alone
     const uint64_t slot = static_cast<uint64_t>(analysis.classOf[p] + 1);
     ka = mix(x + slot * 0xbf58476d1ce4e5b9ull);
     kb = mix(y ^ (slot * 0x94d049bb133111ebull));

@@ -528,6 +528,31 @@ TEST(Solver, KeysAndEstimatesMadeByPileAreTheTablesOwn) {
     EXPECT_GE(checked, 20000);
 }
 
+// Where no rule reads suits (Old Patience), two cards of one rank may be
+// exchanged wherever they lie and the key stays; where one does
+// (Klondike), the exchange is another table.
+TEST(Solver, CardsOfOneRankShareAKeyOnlyWhereNoRuleReadsSuits) {
+    for (const int id : {847, 827}) {
+        const core::GameRules rules = rulesOf(id, 5);
+        const solve::RulesAnalysis analysis(rules, true);
+        EXPECT_EQ(analysis.suitBlind, id == 847) << id;
+        const core::Table t = core::startTable(rules);
+        int exchanged = 0;
+        for (int i = 0; i < t.cardCount(); ++i)
+            for (int j = i + 1; j < t.cardCount(); ++j) {
+                if (core::rankOfCard(t.cards[i]) != core::rankOfCard(t.cards[j]) || t.cards[i] == t.cards[j]) continue;
+                core::Table u = t;
+                const uint8_t si = u.cards[i] & 0xc0, sj = u.cards[j] & 0xc0;
+                u.cards[i] = static_cast<uint8_t>((t.cards[j] & 63) | si);
+                u.cards[j] = static_cast<uint8_t>((t.cards[i] & 63) | sj);
+                const solve::Key a = solve::canonicalKey(analysis, t), b = solve::canonicalKey(analysis, u);
+                EXPECT_EQ(a.a == b.a && a.b == b.b, id == 847) << id << ": cards " << i << " and " << j;
+                ++exchanged;
+            }
+        EXPECT_GE(exchanged, 50) << id;
+    }
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 202 with unlimited redeals is lost, which takes millions of
     // tables to show: no order of the moves answers it sooner. Alhambra 0
