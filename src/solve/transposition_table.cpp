@@ -17,7 +17,7 @@ namespace {
 // Two running hashes of a pile's cards, a word at a time, each card byte
 // and-ed with `mask`; each step is one to one in the word, and the caller
 // mixes the results.
-void hashCards(const uint8_t* c, int n, uint64_t mask, uint64_t& x, uint64_t& y) {
+[[gnu::always_inline]] inline void hashCards(const uint8_t* c, int n, uint64_t mask, uint64_t& x, uint64_t& y) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         uint64_t w;
@@ -51,7 +51,8 @@ Key keyBase(const Table& t) {
 
 // Pile p's part of the key; `round`: the table is keyed as its stock
 // round stands once the waste is gathered back.
-[[gnu::always_inline]] inline void pileKey(const RulesAnalysis& analysis, const Table& t, int p, bool round, uint64_t& ka, uint64_t& kb) {
+[[gnu::always_inline]] inline void pileKey(const RulesAnalysis& analysis, const Table& t, int p, bool round,
+                                           uint64_t mask, uint64_t& ka, uint64_t& kb) {
     uint8_t gathered[kMaxCards + 8];
     const uint8_t* c = t.cards + t.begin(p);
     int n = t.count(p);
@@ -64,8 +65,6 @@ Key keyBase(const Table& t) {
         std::memset(gathered + n, 0, 8);
         c = gathered;
     }
-    // Where suits play no part, a card's suit bits are left out.
-    const uint64_t mask = analysis.suitBlind ? 0xfcfcfcfcfcfcfcfcull : ~uint64_t{0};
     uint64_t x = 0x243f6a8885a308d3ull ^ static_cast<uint64_t>(n), y = 0x13198a2e03707344ull + static_cast<uint64_t>(n);
     if (!(analysis.keyedByTop & bit(p)))
         hashCards(c, n, mask, x, y);
@@ -76,7 +75,13 @@ Key keyBase(const Table& t) {
     kb = mix(y ^ (slot * 0x94d049bb133111ebull));
 }
 
-bool keyedOnRound(const RulesAnalysis& analysis, const Table& t) { return analysis.stockRoundAt(t) && analysis.onRound(t); }
+[[gnu::always_inline]] inline bool keyedOnRound(const RulesAnalysis& analysis, const Table& t) {
+    return analysis.stockRoundAt(t) && analysis.onRound(t);
+}
+
+// The bits of a card byte the key reads: where suits play no part, not
+// the suit's.
+uint64_t cardMask(const RulesAnalysis& analysis) { return analysis.suitBlind ? 0xfcfcfcfcfcfcfcfcull : ~uint64_t{0}; }
 
 }  // namespace
 
@@ -84,10 +89,11 @@ bool keyedOnRound(const RulesAnalysis& analysis, const Table& t) { return analys
 // changes nothing.
 Key canonicalKey(const RulesAnalysis& analysis, const Table& t) {
     const bool round = keyedOnRound(analysis, t);
+    const uint64_t mask = cardMask(analysis);
     Key k = keyBase(t);
     for (int p = 0; p < t.pileCount; ++p) {
         uint64_t ka, kb;
-        pileKey(analysis, t, p, round, ka, kb);
+        pileKey(analysis, t, p, round, mask, ka, kb);
         k.a += ka;
         k.b += kb;
     }
@@ -96,18 +102,20 @@ Key canonicalKey(const RulesAnalysis& analysis, const Table& t) {
 
 void PileKeys::of(const RulesAnalysis& analysis, const Table& t) {
     round = keyedOnRound(analysis, t);
-    for (int p = 0; p < t.pileCount; ++p) pileKey(analysis, t, p, round, a[p], b[p]);
+    const uint64_t mask = cardMask(analysis);
+    for (int p = 0; p < t.pileCount; ++p) pileKey(analysis, t, p, round, mask, a[p], b[p]);
 }
 
 Key PileKeys::keyOf(const RulesAnalysis& analysis, const Table& t, PileMask changed) const {
     if (keyedOnRound(analysis, t) != round) return canonicalKey(analysis, t);
     // On the round the stock's part reads the waste.
     if (round) changed |= bit(analysis.stock) | bit(analysis.waste);
+    const uint64_t mask = cardMask(analysis);
     Key k = keyBase(t);
     for (int p = 0; p < t.pileCount; ++p) {
         if (changed & bit(p)) {
             uint64_t ka, kb;
-            pileKey(analysis, t, p, round, ka, kb);
+            pileKey(analysis, t, p, round, mask, ka, kb);
             k.a += ka;
             k.b += kb;
         } else {
