@@ -88,6 +88,9 @@ void RulesAnalysis::findSafeHomeMoves(const GameRules& r, bool prune) {
         if (!q.has(PileFlags::foundation) && q.acceptCount != Accept::Nothing) onlyFoundationsTake = false;
         if (!q.has(PileFlags::foundation | PileFlags::stock | PileFlags::waste)) onlyStockAndHome = false;
     }
+    // Piles the player builds on carry the waste flag too (Spider's ten):
+    // only a waste no card is put on counts.
+    onlyStockAndHome = onlyStockAndHome && onlyFoundationsTake;
     for (PileMask f = closedFoundations; f; f &= f - 1)
         if (r.piles[__builtin_ctzll(f)].has(PileFlags::belowWasteTop | PileFlags::kingsOrBelowWasteTop |
                                             PileFlags::acesOrBelowWasteTop))

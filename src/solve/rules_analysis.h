@@ -32,7 +32,8 @@ struct RulesAnalysis {
     // No pile but the foundations ever takes a card (the stock deals onto
     // its waste): a card waits where it lies or goes home.
     bool onlyFoundationsTake = false;
-    // The foundations, the stock and its waste are all the piles.
+    // The foundations, the stock and its waste are all the piles, and
+    // only the foundations take a card.
     bool onlyStockAndHome = false;
     uint64_t buildable[52];                // the values that could be built on a card of value v
     core::PileMask closedFoundations = 0;  // foundations no card ever leaves

@@ -553,6 +553,16 @@ TEST(Solver, CardsOfOneRankShareAKeyOnlyWhereNoRuleReadsSuits) {
     }
 }
 
+// The finder's small share is for games of the stock, its waste and the
+// foundations alone (Contradance); piles built on carry the waste flag
+// too, and Spider's ten must not count as wastes.
+TEST(Solver, OnlyAStockItsWasteAndHomeMakeAGameOfTheStockAndHome) {
+    for (const int id : {924, 901, 822, 827}) {
+        const solve::RulesAnalysis analysis(rulesOf(id, 0), true);
+        EXPECT_EQ(analysis.onlyStockAndHome, id == 924) << id;
+    }
+}
+
 TEST(Solver, LimitsAndAStopEndTheSearch) {
     // Klondike 202 with unlimited redeals is lost, which takes millions of
     // tables to show: no order of the moves answers it sooner. Alhambra 0
