@@ -104,7 +104,7 @@ public:
     // when one answered. With `count`, at most that many; a later call goes
     // on with the next.
     bool shortSearches(Result& out, uint64_t count = ~uint64_t{0}) {
-        const int share = rules_.deckSize > 104 ? kShortShareManyDecks : kShortShare;
+        const int share = shortUntilEnd_ ? 1 : rules_.deckSize > 104 ? kShortShareManyDecks : kShortShare;
         const uint64_t states = limits_.maxStates / share;
         const double ms = double(limits_.maxMs) / share;
         for (; !shortDone_ && count > 0 && number_ < TranspositionTable::kLastSearch; ++luby_, ++number_, --count) {
@@ -123,7 +123,7 @@ public:
                 return true;
             }
             // Out of memory, or the tables seen full: so would the next be.
-            if (probing->outOfMemory() || seen_.full()) shortDone_ = true;
+            if (probing->outOfMemory() || seen_.full()) shortDone_ = shortFull_ = true;
         }
         if (count > 0) shortDone_ = true;
         return false;
@@ -169,6 +169,17 @@ public:
     // won next to none), so the finder is left out.
     bool exhaustiveDecides() const { return analysis_.stockRoundAt(table_); }
     bool onlyStockAndHome() const { return analysis_.onlyStockAndHome; }
+
+    // With two decks, after the finder: more short searches in the Luby
+    // sequence, for as long as the limits last, rather than one long one.
+    // There the exhaustive search seldom sees the end of a deal, and a
+    // win, when it finds one, comes from the order it tries moves in.
+    bool moreShortSearches(Result& out) {
+        if (rules_.deckSize != 104 || shortFull_) return false;
+        shortUntilEnd_ = true;
+        shortDone_ = false;
+        return shortSearches(out);
+    }
 
     // One exhaustive search with what is left of the limits.
     Result lastSearch() {
@@ -277,6 +288,8 @@ private:
     uint32_t number_ = 1;
     uint64_t luby_ = 1;  // the next short search's place in the Luby sequence
     bool shortDone_ = false;
+    bool shortFull_ = false;     // a short search ran out of memory, or the tables seen filled
+    bool shortUntilEnd_ = false; // the short searches may take all that is left
     // The finder's next beam on this thread, and whether a beam has kept
     // every table it met.
     uint64_t finderSeed_ = 1;
@@ -303,7 +316,7 @@ Result solve(const GameRules& rules, const Table& table, const Limits& limits, c
                              : rules.deckSize > 104 ? kFinderShareManyDecks
                              : rules.deckSize > 52  ? kFinderShareTwoDecks
                                                     : kFinderShare;
-        if (!s->findWins(share, r)) r = s->lastSearch();
+        if (!s->findWins(share, r) && (s->onlyStockAndHome() || !s->moreShortSearches(r))) r = s->lastSearch();
     }
     return s->finish(r);
 }
