@@ -1,8 +1,9 @@
 // solve: short exhaustive searches in the Luby sequence of lengths, each
 // ordering near-equal moves a little differently (restarts), a first look
 // by the win finder after the first of them, the finder's beam searches,
-// then one exhaustive search with what is left; on several threads, the
-// finders beside the exhaustive searches.
+// then (with two decks, after more short searches) one exhaustive search
+// with what is left; on several threads, the finders beside the
+// exhaustive searches.
 #include "solve/solver.h"
 
 #include <algorithm>
