@@ -170,11 +170,10 @@ int Search::findingHomeTerm(const Table& t) const { return 60 * (cardsOnFoundati
     const bool runs = analysis_.runPiles & bit(p);
     const uint8_t* c = t.cards + t.begin(p);
     down += stateOf(c[0]) == kFaceDown;
-    // A pile the player puts any card on, that keeps it (no redeal gathers
-    // it) while any suit goes home: how late each card lies counts too.
-    const bool countsLateBy = !analysis_.homeBySuit && !bothWays && pile.acceptCount != Accept::Nothing &&
-                              pile.rankBuild == RankBuild::Any && !(rules_.wastes & bit(p)) &&
-                              !((rules_.gathered & bit(p)) && t.redealsLeft != 0);
+    // A pile that takes any card while any suit goes home, where no redeal
+    // will gather its cards: how late each card lies counts too.
+    const bool countsLateBy =
+        (analysis_.anyCardPiles & bit(p)) && !((rules_.gathered & bit(p)) && t.redealsLeft != 0);
     if (direction || bothWays) {
         // The earliest place in the home order below each card, of its suit and of all.
         int least[4] = {13, 13, 13, 13}, leastAll = 13;

@@ -322,10 +322,10 @@ void RulesAnalysis::findHomeOrder(const GameRules& r) {
     homeDirection = all && up == all ? 1 : all && down == all ? -1 : 0;
     homeBySuit = homeDirection && bySuit == all;
     homeBothWays = !homeDirection && decks <= 2 && all == 8 && bySuit == all && upSuits == 15 && downSuits == 15;
-    for (int p = 0; homeBySuit && p < r.pileCount; ++p) {
+    for (int p = 0; homeDirection && p < r.pileCount; ++p) {
         const PileRules& q = r.piles[p];
         if (q.rankBuild == RankBuild::Any && q.acceptCount != Accept::Nothing && q.has(PileFlags::foundationOnly))
-            stackPiles |= bit(p);
+            (homeBySuit ? stackPiles : anyCardPiles) |= bit(p);
     }
 }
 

@@ -80,6 +80,10 @@ struct RulesAnalysis {
     // order is known by suit: a pile's earliest card in that order bounds
     // the cards it can still take without burying one.
     core::PileMask stackPiles = 0;
+    // Piles that take any card and give cards only home, where the home
+    // order is known but not by suit: how late each card lies counts for
+    // the finder (a pile a redeal gathers only once no redeal is left).
+    core::PileMask anyCardPiles = 0;
     // One or two decks whose suits each go home both ways, one foundation
     // up from the ace and one down from the king (upHome, downHome): a
     // card's place in the home order is how far the nearer of the two
